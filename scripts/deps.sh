@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages quill needs to build, test and run its demos.
+# Run as root on Debian 12; packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libcairo2-dev librsvg2-dev libx11-dev libxrender-dev
+  xvfb xxd
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds quill and runs every test: the normal build, the same tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer, and a minute of fuzzing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+
+jobs=$(nproc)
+
+echo "== Sanitizer build (ASan + UBSan) =="
+cmake --preset sanitize
+cmake --build --preset sanitize -j "$jobs"
+ctest --preset sanitize -j "$jobs"
+
+echo "== Fuzzing the module writer (60 s) =="
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs" --target fuzz_module_writer
+bash tests/generator/fuzz/run.sh build/fuzz 60
+
+echo "== Release build =="
+cmake --preset default
+cmake --build --preset default -j "$jobs"
+ctest --preset default -j "$jobs"
