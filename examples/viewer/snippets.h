@@ -1,0 +1,97 @@
+/* snippets.h - what a generated snippets.c needs from the program that builds it.
+ *
+ * quillmake writes snippets.c against cairo's early interface and against an
+ * svg-cairo object; this header maps those calls onto today's cairo and onto
+ * librsvg, so the module compiles unchanged as C99 or later. Copy it, together
+ * with cairo_compat.c, png_argb32.c and svg_cairo_rsvg.c, into a program of
+ * your own and link cairo, librsvg-2.0 (pkg-config) and shapekit.
+ *
+ * Snippets are C statements on `cr` drawing in the unit square; besides
+ * cairo's own calls they may use the path helpers of shapekit.h.
+ *
+ * One difference from the early interface: cairo_save and cairo_restore no
+ * longer save the current path. After snippet_set_bg_png the path therefore
+ * still ends in a move to (0, 0); start drawing with cairo_move_to or
+ * cairo_new_path, not with a cairo_arc that would join it by a line.
+ */
+#ifndef QUILL_SNIPPETS_H
+#define QUILL_SNIPPETS_H
+
+#include <cairo.h>
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "shapekit.h"
+
+/* Snippets draw arcs in radians; strict C modes leave M_PI out of math.h. */
+#ifndef M_PI
+#define M_PI 3.14159265358979323846
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- cairo's early interface, on today's cairo (cairo_compat.c) ---- */
+
+/* Wraps `buffer` (owned by the caller, which must keep it until the surface is
+ * destroyed) as an image surface of w x h pixels, `stride` bytes per row. */
+cairo_surface_t *cairo_surface_create_for_image(char *buffer, cairo_format_t format, int w, int h,
+                                                int stride);
+
+/* Paints `surface` scaled to w x h user units with its top left corner at the
+ * current point ((0, 0) without one). The current path is left as it was. */
+void cairo_show_surface(cairo_t *cr, cairo_surface_t *surface, int w, int h);
+
+/* ---- PNG reading (png_argb32.c) ---- */
+
+/* Reads a PNG file into a malloc'd buffer of premultiplied ARGB32 pixels in
+ * native byte order, and sets its width, height and row stride in bytes; the
+ * caller frees the buffer with free. A file that cannot be read is reported on
+ * stderr and yields one transparent pixel (1 x 1, stride 4), so the caller can
+ * go on as if it had been read. NULL only when even that cannot be allocated. */
+char *read_png_argb32(const char *file, int *width, int *height, int *stride);
+
+/* ---- svg-cairo, on librsvg (svg_cairo_rsvg.c) ---- */
+
+typedef enum {
+    SVG_CAIRO_STATUS_SUCCESS = 0,
+    SVG_CAIRO_STATUS_NO_MEMORY,
+    SVG_CAIRO_STATUS_IO_ERROR,
+    SVG_CAIRO_STATUS_PARSE_ERROR,
+    SVG_CAIRO_STATUS_INVALID_CALL
+} svg_cairo_status_t;
+
+typedef struct svg_cairo svg_cairo_t;
+
+/* Makes an empty document object in *svgc (NULL when out of memory). */
+svg_cairo_status_t svg_cairo_create(svg_cairo_t **svgc);
+/* Loads the SVG file; a failure is reported on stderr and leaves the object
+ * empty. */
+svg_cairo_status_t svg_cairo_parse(svg_cairo_t *svgc, const char *file);
+/* The document's size in whole pixels, at least 1 x 1; an empty object
+ * reports 1 x 1 so that scaling by the inverse size stays valid. */
+void svg_cairo_get_size(svg_cairo_t *svgc, int *width, int *height);
+/* Renders the document into the rectangle (0, 0)-(width, height) of the
+ * current user space, with the size svg_cairo_get_size gives; an empty object
+ * renders nothing. The current path is left as it was. */
+svg_cairo_status_t svg_cairo_render(svg_cairo_t *svgc, cairo_t *cr);
+svg_cairo_status_t svg_cairo_destroy(svg_cairo_t *svgc);
+
+/* ---- what the generated snippets.c defines ---- */
+
+extern int snippet_count;
+extern const char *snippet_name[];
+extern const char *snippet_source[];
+void snippet_do(cairo_t *cr, int snippet_no);
+int snippet_name2no(const char *name);
+void snippet_set_bg_png(cairo_t *cr, const char *file);
+void snippet_set_bg_svg(cairo_t *cr, const char *file);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QUILL_SNIPPETS_H */

@@ -1,0 +1,133 @@
+/* svg_cairo_rsvg.c - the svg-cairo calls of snippets.c, on librsvg. */
+#include "snippets.h"
+
+#include <librsvg/rsvg.h>
+#include <math.h>
+
+struct svg_cairo {
+    RsvgHandle *handle; /* NULL until a file has been parsed */
+    int width, height;  /* whole pixels, at least 1 */
+};
+
+/* Sizes beyond this are taken as a broken document rather than drawn. */
+enum { SVG_CAIRO_MAX_SIDE = 1 << 16 };
+
+static int whole_pixels(double v)
+{
+    if (!(v >= 1.0)) /* also NaN */
+        return 1;
+    if (v >= SVG_CAIRO_MAX_SIDE)
+        return SVG_CAIRO_MAX_SIDE;
+    return (int)lround(v);
+}
+
+/* The document's own size: width and height in absolute units, else the
+ * view box (a document sized in percentages or not at all). */
+static int document_size(RsvgHandle *handle, int *width, int *height)
+{
+    double w = 0.0, h = 0.0;
+    gboolean has_w, has_h, has_box;
+    RsvgLength lw, lh;
+    RsvgRectangle box;
+
+    if (!rsvg_handle_get_intrinsic_size_in_pixels(handle, &w, &h)) {
+        rsvg_handle_get_intrinsic_dimensions(handle, &has_w, &lw, &has_h, &lh, &has_box, &box);
+        if (!has_box)
+            return 0;
+        w = box.width;
+        h = box.height;
+    }
+    if (!(w > 0.0) || !(h > 0.0))
+        return 0;
+    *width = whole_pixels(w);
+    *height = whole_pixels(h);
+    return 1;
+}
+
+svg_cairo_status_t svg_cairo_create(svg_cairo_t **svgc)
+{
+    *svgc = calloc(1, sizeof **svgc);
+    if (*svgc == NULL)
+        return SVG_CAIRO_STATUS_NO_MEMORY;
+    (*svgc)->width = 1;
+    (*svgc)->height = 1;
+    return SVG_CAIRO_STATUS_SUCCESS;
+}
+
+svg_cairo_status_t svg_cairo_parse(svg_cairo_t *svgc, const char *file)
+{
+    GError *error = NULL;
+    RsvgHandle *handle;
+
+    if (svgc == NULL)
+        return SVG_CAIRO_STATUS_INVALID_CALL;
+    if (svgc->handle != NULL) {
+        g_object_unref(svgc->handle);
+        svgc->handle = NULL;
+        svgc->width = svgc->height = 1;
+    }
+    handle = rsvg_handle_new_from_file(file, &error);
+    if (handle == NULL) {
+        fprintf(stderr, "svg_cairo_parse: cannot read '%s': %s\n", file,
+                error ? error->message : "unknown error");
+        if (error)
+            g_error_free(error);
+        return SVG_CAIRO_STATUS_IO_ERROR;
+    }
+    if (!document_size(handle, &svgc->width, &svgc->height)) {
+        fprintf(stderr, "svg_cairo_parse: '%s' has neither a size nor a view box\n", file);
+        g_object_unref(handle);
+        return SVG_CAIRO_STATUS_PARSE_ERROR;
+    }
+    svgc->handle = handle;
+    return SVG_CAIRO_STATUS_SUCCESS;
+}
+
+void svg_cairo_get_size(svg_cairo_t *svgc, int *width, int *height)
+{
+    *width = svgc ? svgc->width : 1;
+    *height = svgc ? svgc->height : 1;
+}
+
+svg_cairo_status_t svg_cairo_render(svg_cairo_t *svgc, cairo_t *cr)
+{
+    GError *error = NULL;
+    RsvgRectangle viewport;
+    cairo_path_t *path;
+    gboolean ok;
+
+    if (svgc == NULL || svgc->handle == NULL)
+        return SVG_CAIRO_STATUS_INVALID_CALL;
+
+    viewport.x = 0.0;
+    viewport.y = 0.0;
+    viewport.width = svgc->width;
+    viewport.height = svgc->height;
+
+    /* librsvg builds its shapes in cr's path; the caller's path survives. */
+    path = cairo_copy_path(cr);
+    cairo_new_path(cr);
+    ok = rsvg_handle_render_document(svgc->handle, cr, &viewport, &error);
+    cairo_new_path(cr);
+    if (path->status == CAIRO_STATUS_SUCCESS)
+        cairo_append_path(cr, path);
+    cairo_path_destroy(path);
+
+    if (!ok) {
+        fprintf(stderr, "svg_cairo_render: %s\n", error ? error->message : "unknown error");
+        if (error)
+            g_error_free(error);
+        return SVG_CAIRO_STATUS_PARSE_ERROR;
+    }
+    return SVG_CAIRO_STATUS_SUCCESS;
+}
+
+svg_cairo_status_t svg_cairo_destroy(svg_cairo_t *svgc)
+{
+    if (svgc == NULL)
+        return SVG_CAIRO_STATUS_INVALID_CALL;
+    if (svgc->handle != NULL)
+        g_object_unref(svgc->handle);
+    free(svgc);
+    return SVG_CAIRO_STATUS_SUCCESS;
+}
