@@ -1,0 +1,103 @@
+// Builds a real program from a generated snippets.c with the system's C
+// compiler and lets it check the module from the inside (compile/check_module.c).
+#include "compile_config.h"
+#include "module_reader.h"
+#include "scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using quill_test::ScratchDir;
+
+struct SnippetFile {
+    std::string path;   // also the argument given to quillmake
+    std::string bytes;  // "pixel: AARRGGBB" marks what the snippet must paint at (16, 16)
+};
+
+std::vector<SnippetFile> odd_snippets()
+{
+    return {
+        {"q\"uote.cairo",
+         "const char *said = \"she said \\\"hi\\\" \\\\ and left\";\n"
+         "cairo_set_source_rgb (cr, 1, 0, 0);\n"
+         "if (strlen (said) == 24) cairo_rectangle (cr, 8, 8, 16, 16);\n"
+         "cairo_fill (cr); /* pixel: ffff0000 */\n"},
+        {"back\\slash.cairo",  // CRLF line ends, a tab
+         "cairo_set_source_rgb (cr, 0, 1, 0);\r\n"
+         "\tcairo_rectangle (cr, 8, 8, 16, 16);\r\n"
+         "cairo_fill (cr); /* pixel: ff00ff00 */\r\n"},
+        {"star*/slash.cairo",
+         "cairo_set_source_rgb (cr, 0, 0, 1); cairo_rectangle (cr, 8, 8, 16, 16);\n"
+         "cairo_fill (cr); /* pixel: ff0000ff */\n"},
+        {"new\nline.cairo",
+         "const char *tab = \"\\t\";\n"
+         "cairo_set_source_rgb (cr, 1, 1, 0);\n"
+         "if (tab[0] == '\\t' && tab[1] == '\\0') cairo_rectangle (cr, 8, 8, 16, 16);\n"
+         "cairo_fill (cr); /* pixel: ffffff00 */\n"},
+        {"with space.cairo", ""},
+        // The comment's '*' and '/' are joined by a line splice.
+        {"a*\\\n/b.cairo",
+         "cairo_set_source_rgb (cr, 1, 0, 1); cairo_rectangle (cr, 8, 8, 16, 16); "
+         "cairo_fill (cr); /* pixel: ffff00ff */"},
+        {std::string("ctl\001\177x\rcr.cairo"),
+         "cairo_set_source_rgb (cr, 0, 1, 1); cairo_rectangle (cr, 8, 8, 16, 16);\n"
+         "cairo_fill (cr); /* pixel: ff00ffff */\n"},
+        {"sub/dot.cairo",
+         "cairo_set_source_rgb (cr, 1, 1, 1); cairo_rectangle (cr, 8, 8, 16, 16);\n"
+         "cairo_fill (cr); /* pixel: ffffffff */\n"},
+        {".cairo", "cairo_set_source_rgba (cr, 0, 0, 0, 1); cairo_rectangle (cr, 8, 8, 16, 16);\n"
+                   "cairo_fill (cr); /* pixel: ff000000 */\n"},
+        {"x.cairo.cairo", "{ int snippet_no = 3; (void) snippet_no; }\n"},
+    };
+}
+
+class CompileTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
+{
+    ScratchDir dir;
+    const std::vector<SnippetFile> snippets = odd_snippets();
+    std::vector<std::string> args{"-v"};
+    for (const SnippetFile& file : snippets) {
+        dir.write(file.path, file.bytes);
+        args.push_back(file.path);
+    }
+    args.push_back("q\"uote.cairo");  // a duplicate: the lookup finds the first
+
+    const quill_test::RunResult made = quill_test::run_quillmake(dir.path(), args);
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string module = quill_test::read_file(dir / "snippets.c");
+    quill_test::ModuleTables tables;
+    ASSERT_EQ(quill_test::read_tables(module, tables), "");
+    ASSERT_EQ(tables.names.size(), snippets.size() + 1);
+    for (std::size_t i = 0; i < snippets.size(); ++i) {
+        const SnippetFile& file = snippets[i];
+        EXPECT_EQ(tables.names[i], file.path.substr(0, file.path.size() - 6));
+        EXPECT_EQ(tables.sources[i], file.bytes);
+    }
+
+    // Build snippets.c with the test header, the early-cairo stand-ins and the
+    // checking program.
+    std::vector<std::string> cc{kCCompiler, std::string("-std=") + GetParam(),
+                                "-Wall", "-Wextra", "-Werror", "-I", kCompileDir};
+    cc.insert(cc.end(), std::begin(kCairoCflags), std::end(kCairoCflags));
+    cc.insert(cc.end(), {"snippets.c", std::string(kCompileDir) + "/early_cairo.c",
+                         std::string(kCompileDir) + "/check_module.c", "-o", "check_module"});
+    cc.insert(cc.end(), std::begin(kCairoLibs), std::end(kCairoLibs));
+    const quill_test::RunResult built = quill_test::run_program(dir.path(), cc);
+    ASSERT_EQ(built.status, 0) << built.out << built.err;
+    EXPECT_EQ(built.err, "") << "the compiler warned";
+
+    std::vector<std::string> check{(dir / "check_module").string()};
+    check.insert(check.end(), args.begin(), args.end());
+    const quill_test::RunResult checked = quill_test::run_program(dir.path(), check);
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Standards, CompileTest, ::testing::Values("c99", "c11"));
+
+}  // namespace

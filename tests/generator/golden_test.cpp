@@ -1,0 +1,82 @@
+// Whole modules written by quillmake, compared byte for byte with modules
+// written out by hand from the description of the format (golden/*.golden).
+#include "scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using quill_test::ScratchDir;
+
+std::string high_bytes()
+{
+    std::string bytes;
+    for (int b = 0x80; b <= 0xff; ++b) bytes += static_cast<char>(b);
+    return bytes;
+}
+
+struct GoldenCase {
+    const char* label;
+    std::vector<std::pair<std::string, std::string>> files;  // path, bytes
+    std::vector<std::string> args;
+    const char* golden;
+};
+
+std::vector<GoldenCase> golden_cases()
+{
+    return {
+        {"no_arguments", {}, {}, "empty.golden"},
+        {"only_hyphen_arguments", {}, {"-", "--", "-v", "-x.cairo", "-missing.cairo"}, "empty.golden"},
+        {"few",
+         {{"a.cairo",
+           "cairo_move_to (cr, 0.1, 0.2);\n\tcairo_show_text (cr, \"say \\\"hi\\\" \\\\ ok\");\n"},
+          {"empty.cairo", ""},
+          {"nonl.cairo", "cairo_fill (cr);"}},
+         {"-v", "a.cairo", "empty.cairo", "nonl.cairo"},
+         "few.golden"},
+        {"names",
+         {{"dup.cairo", "cairo_stroke (cr);\n"},
+          {"sub/dot.cairo", "cairo_arc (cr, 0.5, 0.5, 0.1, 0, 6.3);\n"},
+          {"x.cairo.cairo", "/* x */\n"},
+          {".cairo", "cairo_fill (cr);\n\n"},
+          {"bytes.cairo", "\tA\r\nB" + high_bytes() + "\n"},
+          {"q\"b\\c*/d.cairo", "q();"}},
+         {"dup.cairo", "sub/dot.cairo", "x.cairo.cairo", ".cairo", "dup.cairo", "bytes.cairo",
+          "q\"b\\c*/d.cairo"},
+         "names.golden"},
+    };
+}
+
+class GoldenTest : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenTest, WritesTheModuleByteForByte)
+{
+    const GoldenCase& c = GetParam();
+    ScratchDir dir;
+    for (const auto& [path, bytes] : c.files) dir.write(path, bytes);
+    // An old module is emptied first, whatever its size.
+    dir.write("snippets.c", std::string(5000, 'x'));
+
+    const quill_test::RunResult run = quill_test::run_quillmake(dir.path(), c.args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+    const std::string expected = quill_test::read_file(std::string(QUILL_GOLDEN_DIR) + "/" + c.golden);
+    const std::string written = quill_test::read_file(dir / "snippets.c");
+    EXPECT_EQ(written, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, GoldenTest, ::testing::ValuesIn(golden_cases()),
+                         [](const auto& p) { return std::string(p.param.label); });
+
+TEST(GoldenFiles, EmptyModuleHasTheDescribedSize)
+{
+    // Rows 1-5, 7-9, 13-15 and 20-24 with N = 0 add up to 1487 bytes.
+    EXPECT_EQ(quill_test::read_file(std::string(QUILL_GOLDEN_DIR) + "/empty.golden").size(), 1487u);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// Reads a generated snippets.c back the way a C compiler would, so tests and
+// the fuzzer can check that the tables hold exactly the input bytes.
+//
+// Translation phase 2 (backslash-newline splices) is applied before the string
+// literals are decoded; trigraphs are not (gcc's gnu modes and C23 ignore
+// them). A raw newline or CR inside a literal is an error, as it is for gcc
+// and clang.
+#ifndef QUILL_TESTS_GENERATOR_MODULE_READER_H
+#define QUILL_TESTS_GENERATOR_MODULE_READER_H
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quill_test {
+
+struct ModuleTables {
+    std::vector<std::string> names;    // decoded entries of snippet_name
+    std::vector<std::string> sources;  // decoded entries of snippet_source
+    std::size_t end = 0;               // offset just past the source table's "};\n"
+};
+
+// Decodes the body of one C string literal (the text between the quotes, with
+// escapes, no raw newline). Returns an error message, empty on success.
+std::string decode_literal_body(std::string_view body, std::string& out);
+
+// Reads the header, the count and both tables of a module. Returns an error
+// message, empty on success.
+std::string read_tables(std::string_view module, ModuleTables& tables);
+
+// Checks the dispatcher that starts at `pos` (the end of the source table):
+// every case label's comment ends on its own label line, and each case holds
+// the snippet's bytes unchanged. Names free of comment ends must appear in
+// the comment as they are. Returns an error message, empty on success.
+std::string check_dispatcher(std::string_view module, std::size_t pos,
+                             const std::vector<std::string>& names,
+                             const std::vector<std::string>& texts);
+
+}  // namespace quill_test
+
+#endif
