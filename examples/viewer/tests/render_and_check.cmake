@@ -1,0 +1,21 @@
+# Renders the gallery into a fresh OUT with VIEWER (at SIZE, or without
+# --size for "default") and checks it with CHECKER.
+file(REMOVE_RECURSE ${OUT})
+if(SIZE STREQUAL "default")
+  set(size_args)
+  set(SIZE 256)
+else()
+  set(size_args --size ${SIZE})
+endif()
+execute_process(COMMAND ${VIEWER} --out ${OUT} ${size_args}
+  RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "quill-viewer failed (${rc}):\n${err}")
+endif()
+if(NOT err STREQUAL "")
+  message(FATAL_ERROR "quill-viewer reported on a clean run:\n${err}")
+endif()
+execute_process(COMMAND ${CHECKER} ${OUT} ${SIZE} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the gallery in ${OUT} is wrong")
+endif()
