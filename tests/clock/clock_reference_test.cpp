@@ -1,0 +1,71 @@
+// Whole-image comparisons against committed reference pictures, to catch
+// regressions the geometric probes of the other clock tests do not reach
+// (joins, curve shapes, antialiasing, layering).
+//
+// The PNGs in reference/ were generated once from this code, after the
+// pictures had been inspected by eye and the probe tests had passed, by
+// running this test with QUILL_UPDATE_CLOCK_REFERENCES=1. Regenerate them the
+// same way only after checking a deliberate change of the pictures.
+#include "qxclock.h"
+
+#include "clock_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/time.h>
+
+#include <cstdlib>
+#include <string>
+
+using namespace clock_test;
+
+namespace {
+
+struct reference_case {
+    const char *name;
+    int width, height;
+    bool face, logo, hands;
+};
+
+class Reference : public ::testing::TestWithParam<reference_case> {};
+
+TEST_P(Reference, MatchesTheCommittedPicture)
+{
+    const reference_case &r = GetParam();
+    setenv("TZ", "UTC", 1);
+    tzset();
+    canvas c(r.width, r.height);
+    if (r.face)
+        qxface_draw(c.get(), r.width, r.height);
+    if (r.logo)
+        qxlogo_draw(c.get(), r.width, r.height);
+    if (r.hands) {
+        timeval tv{};
+        tv.tv_sec = 10 * 3600 + 8 * 60 + 37;
+        tv.tv_usec = 250000;
+        qxhand_draw(c.get(), r.width, r.height, &tv, 1);
+    }
+    ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
+
+    const std::string path = std::string(QUILL_CLOCK_REFERENCE_DIR) + "/" + r.name + ".png";
+    if (const char *update = std::getenv("QUILL_UPDATE_CLOCK_REFERENCES"); update && *update == '1') {
+        ASSERT_EQ(cairo_surface_write_to_png(c.surface.get(), path.c_str()), CAIRO_STATUS_SUCCESS);
+        GTEST_SKIP() << "wrote " << path;
+    }
+    surface_ptr want(cairo_image_surface_create_from_png(path.c_str()));
+    ASSERT_EQ(cairo_surface_status(want.get()), CAIRO_STATUS_SUCCESS) << path;
+    ASSERT_EQ(cairo_image_surface_get_width(want.get()), r.width);
+    ASSERT_EQ(cairo_image_surface_get_height(want.get()), r.height);
+    // A small tolerance for rasteriser differences between cairo/pixman
+    // versions; a misplaced shape changes pixels by far more.
+    EXPECT_LE(max_difference(c.surface.get(), want.get()), 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, Reference,
+                         ::testing::Values(reference_case{"hands", 128, 128, false, false, true},
+                                           reference_case{"logo", 120, 100, false, true, false},
+                                           reference_case{"face", 128, 128, true, false, false},
+                                           reference_case{"frame_wide", 160, 120, true, false, true}),
+                         [](const auto &param) { return std::string(param.param.name); });
+
+} // namespace
