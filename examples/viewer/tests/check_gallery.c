@@ -65,16 +65,16 @@ static const probe_t probes[] = {
     {"card", 0.5, 0.485, 0.73, 0.73, 0.73, 2, 0},
     {"card", 0.862, 0.5, 0.75, 0.75, 0.75, 2, 0},
     {"card", 0.95, 0.5, WHITE, 0, 0},
-    /* nodes (in hundredths): edges 2 wide from (50, 24) to (x, 62); the one
-     * to x 50 is straight, the one to x 18 an S through (34, 43) whose
-     * control points (50, 43) and (18, 43) put its quarter point at
-     * (45, 35.28), where a straight edge would be at x 40.5 */
-    {"nodes", 0.5, 0.16, ACCENT, 2, 1},
-    {"nodes", 0.18, 0.7, ACCENT, 2, 0},
-    {"nodes", 0.5, 0.43, 0.45, 0.45, 0.45, 2, 0},
-    {"nodes", 0.34, 0.43, 0.45, 0.45, 0.45, 2, 0},
-    {"nodes", 0.45, 0.3528, 0.45, 0.45, 0.45, 2, 0},
-    {"nodes", 0.405, 0.3528, WHITE, 0, 0},
+    /* nodes (in hundredths): edges 2 wide from (50, 31) to (x, 69); the one
+     * to x 50 is straight, the one to x 18 an S through (34, 50) whose
+     * control points (50, 50) and (18, 50) put its quarter point at
+     * (45, 42.28), where a straight edge would be at x 40.5 */
+    {"nodes", 0.5, 0.23, ACCENT, 2, 1},
+    {"nodes", 0.18, 0.77, ACCENT, 2, 0},
+    {"nodes", 0.5, 0.5, 0.45, 0.45, 0.45, 2, 0},
+    {"nodes", 0.34, 0.5, 0.45, 0.45, 0.45, 2, 0},
+    {"nodes", 0.45, 0.4228, 0.45, 0.45, 0.45, 2, 0},
+    {"nodes", 0.405, 0.4228, WHITE, 0, 0},
 };
 
 static int failures;
@@ -110,7 +110,7 @@ static cairo_surface_t *load(const char *dir, const char *file)
 static uint32_t pixel(cairo_surface_t *image, int x, int y)
 {
     const unsigned char *data = cairo_image_surface_get_data(image);
-    uint32_t p = *(const uint32_t *)(data + (size_t)y * cairo_image_surface_get_stride(image) +
+    uint32_t p = *(const uint32_t *)(data + (size_t)y * (size_t)cairo_image_surface_get_stride(image) +
                                      (size_t)x * 4);
 
     return cairo_image_surface_get_format(image) == CAIRO_FORMAT_RGB24 ? p | 0xff000000u : p;
@@ -140,6 +140,25 @@ static void check_probe(const probe_t *pr, cairo_surface_t *image, int x0, int y
         fail("%s of '%s' at (%.3f, %.3f): want #%02lx%02lx%02lx +-%d, got #%08lx (argb)", where,
              pr->snippet, pr->u, pr->v, lround(pr->r * 255), lround(pr->g * 255),
              lround(pr->b * 255), tolerance, (unsigned long)p);
+    }
+}
+
+/* gradient: the band from x 0.1 to 0.9 shades linearly from the accent blue
+ * to (0.98, 0.80, 0.25); cairo samples it at pixel centres. */
+static void check_gradient(cairo_surface_t *image, int size)
+{
+    static const double from[3] = {0.231, 0.502, 0.682}, to[3] = {0.98, 0.80, 0.25};
+    static const double us[] = {0.15, 0.3, 0.5, 0.7, 0.85};
+    size_t k;
+
+    for (k = 0; k < sizeof us / sizeof us[0]; k++) {
+        int x = (int)(us[k] * size);
+        double t = ((x + 0.5) / size - 0.1) / 0.8;
+        probe_t pr = {"gradient", us[k], 0.35, 0, 0, 0, 2, 0};
+        pr.r = from[0] + t * (to[0] - from[0]);
+        pr.g = from[1] + t * (to[1] - from[1]);
+        pr.b = from[2] + t * (to[2] - from[2]);
+        check_probe(&pr, image, 0, 0, size, pr.tolerance, "picture");
     }
 }
 
@@ -222,6 +241,11 @@ int main(int argc, char **argv)
             check_probe(pr, sheet, x, y, layout.thumb, pr->tolerance + 6, "thumbnail");
         }
     }
+
+    for (i = 0; i < snippet_count; i++)
+        if (images[i] != NULL && strcmp(snippet_name[i], "gradient") == 0 &&
+            cairo_image_surface_get_width(images[i]) == size)
+            check_gradient(images[i], size);
 
     for (i = 0; i < snippet_count; i++)
         cairo_surface_destroy(images[i]);
