@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev librsvg2-dev libx11-dev libxrender-dev
-  xvfb xxd
+  xvfb xxd fonts-dejavu-core
 )
 
 missing=()
