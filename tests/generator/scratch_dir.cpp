@@ -68,8 +68,15 @@ RunResult run_program(const std::filesystem::path& cwd, const std::vector<std::s
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
+    // The extra entries replace inherited ones of the same name.
     std::vector<char*> env;
-    for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string_view entry = *e;
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& extra : extra_env) replaced |= extra.compare(0, name.size(), name) == 0;
+        if (!replaced) env.push_back(*e);
+    }
     for (const std::string& e : extra_env) env.push_back(const_cast<char*>(e.c_str()));
     env.push_back(nullptr);
 
