@@ -1,0 +1,99 @@
+// child_process.cpp - a program started by a test, and always ended with it.
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+extern char **environ;
+
+namespace quilltest {
+
+ChildProcess::ChildProcess(const std::vector<std::string> &argv,
+                           const std::vector<std::string> &env, const std::string &stderr_path) {
+  // Everything the child needs is built before fork: after it, only
+  // async-signal-safe calls.
+  std::vector<char *> args;
+  for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<std::string> env_strings;
+  for (char **e = environ; *e; ++e) {
+    std::string entry = *e;
+    bool replaced = false;
+    for (const std::string &mine : env)
+      if (entry.compare(0, entry.find('=') + 1, mine, 0, mine.find('=') + 1) == 0) replaced = true;
+    if (!replaced) env_strings.push_back(entry);
+  }
+  for (const std::string &mine : env) env_strings.push_back(mine);
+  std::vector<char *> envp;
+  for (const std::string &e : env_strings) envp.push_back(const_cast<char *>(e.c_str()));
+  envp.push_back(nullptr);
+  const char *err_path = stderr_path.empty() ? "/dev/null" : stderr_path.c_str();
+  pid_t parent = getpid();
+
+  pid_ = fork();
+  if (pid_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);  // the parent died before prctl
+    // Start with the default signal mask and handlers, whatever the test had.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    int out = open("/dev/null", O_WRONLY);
+    int err = open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out >= 0) dup2(out, 1);
+    if (err >= 0) dup2(err, 2);
+    execve(args[0], args.data(), envp.data());
+    _exit(127);
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ <= 0 || reaped_) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, &status_, 0);
+}
+
+bool ChildProcess::wait_for_exit(int timeout_ms, int &wait_status) {
+  for (int waited = 0;; waited += 10) {
+    if (!running()) {
+      wait_status = status_;
+      return true;
+    }
+    if (waited >= timeout_ms) return false;
+    sleep_ms(10);
+  }
+}
+
+bool ChildProcess::running() {
+  if (pid_ <= 0) return false;
+  if (reaped_) return false;
+  if (waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
+  return !reaped_;
+}
+
+void ChildProcess::send_signal(int sig) {
+  if (running()) kill(pid_, sig);
+}
+
+std::string read_file(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void sleep_ms(int ms) {
+  timespec ts{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&ts, &ts) != 0) {
+  }
+}
+
+}  // namespace quilltest
