@@ -90,17 +90,19 @@ std::string decimal(std::size_t value)
 }
 
 // True when name[pos] is a backslash that the C preprocessor splices with the
-// following line: a backslash, optional horizontal white space, a newline.
-// Returns the length of the splice through the newline, or 0.
+// following line: a backslash, optional horizontal white space, a line end.
+// gcc and clang end a line at LF, CR LF or a lone CR. Returns the length of
+// the splice through the line end, or 0.
 std::size_t line_splice_length(std::string_view name, std::size_t pos)
 {
     if (name[pos] != '\\') return 0;
     std::size_t i = pos + 1;
     while (i < name.size() &&
-           (name[i] == ' ' || name[i] == '\t' || name[i] == '\r' || name[i] == '\f' ||
-            name[i] == '\v'))
+           (name[i] == ' ' || name[i] == '\t' || name[i] == '\f' || name[i] == '\v'))
         ++i;
     if (i < name.size() && name[i] == '\n') return i - pos + 1;
+    if (i < name.size() && name[i] == '\r')
+        return i + 1 < name.size() && name[i + 1] == '\n' ? i - pos + 2 : i - pos + 1;
     return 0;
 }
 
