@@ -43,6 +43,10 @@ std::vector<SnippetFile> odd_snippets()
         {"a*\\\n/b.cairo",
          "cairo_set_source_rgb (cr, 1, 0, 1); cairo_rectangle (cr, 8, 8, 16, 16); "
          "cairo_fill (cr); /* pixel: ffff00ff */"},
+        // The same with a lone CR as the line end.
+        {"c*\\\r/d.cairo",
+         "cairo_set_source_rgb (cr, 0.5, 0, 0); cairo_rectangle (cr, 8, 8, 16, 16);\n"
+         "cairo_fill (cr); /* pixel: ff800000 */\n"},
         {std::string("ctl\001\177x\rcr.cairo"),
          "cairo_set_source_rgb (cr, 0, 1, 1); cairo_rectangle (cr, 8, 8, 16, 16);\n"
          "cairo_fill (cr); /* pixel: ff00ffff */\n"},
@@ -83,7 +87,7 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
     // Build snippets.c with the test header, the early-cairo stand-ins and the
     // checking program.
     std::vector<std::string> cc{kCCompiler, std::string("-std=") + GetParam(),
-                                "-Wall", "-Wextra", "-Werror", "-I", kCompileDir};
+                                "-Wall", "-Wextra", "-Wpedantic", "-Werror", "-I", kCompileDir};
     cc.insert(cc.end(), std::begin(kCairoCflags), std::end(kCairoCflags));
     cc.insert(cc.end(), {"snippets.c", std::string(kCompileDir) + "/early_cairo.c",
                          std::string(kCompileDir) + "/check_module.c", "-o", "check_module"});

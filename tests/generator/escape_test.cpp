@@ -90,7 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
         NameForm{"/*/", "\"/*/\"", "/*\\/"},
         NameForm{"a/b*", "\"a/b*\"", "a/b*"},
         NameForm{"*\\\n/", "\"*\\\\\\n/\"", "*\\\n\\/"},                // splice between * and /
-        NameForm{"*\\ \t\n/", "\"*\\\\ \\011\\n/\"", "*\\ \t\n\\/"}));   // gcc's splice with blanks
+        NameForm{"*\\ \t\n/", "\"*\\\\ \\011\\n/\"", "*\\ \t\n\\/"},    // gcc's splice with blanks
+        NameForm{"*\\\r/", "\"*\\\\\\r/\"", "*\\\r\\/"},                 // a lone CR ends a line too
+        NameForm{"*\\\r\n/", "\"*\\\\\\r\\n/\"", "*\\\r\n\\/"}));
 
 TEST(CountTest, CountsAndSizesGrowWithTheirDigits)
 {
@@ -122,7 +124,7 @@ std::vector<std::string> tricky_names()
     std::vector<std::string> names{
         "", "plain", "sub/dir/x", "\"", "\\", "\\\\", "\\\"", "end\\", "\n", "\r", "\r\n", "\\\n",
         "\\\r\n", "\t", "\001", "\0017", "\0018", "\x7f", "\x1f" "1", "*/", "*\\/", "**/", "*\\\n/",
-        "*\\ \n/", "*\\\r\n/", "*\\\n\\\n/", "/*", "*", "a*", "\xff\x80*/", "%s%%", "?\?/", "?\?=x"};
+        "*\\ \n/", "*\\\r\n/", "*\\\r/", "*\\ \r/", "*\\\r\\\n/", "*\\\n\\\n/", "/*", "*", "a*", "\xff\x80*/", "%s%%", "?\?/", "?\?=x"};
     std::string all_bytes;
     for (int b = 1; b < 256; ++b) all_bytes += static_cast<char>(b);
     names.push_back(all_bytes);

@@ -14,17 +14,21 @@ constexpr std::string_view kDefault = "     default:\n";
 
 bool horizontal_space(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v';
 }
 
-// Length of the backslash-newline splice at `pos` (gcc also splices when only
-// horizontal white space stands between the two), or 0.
+// Length of the backslash-newline splice at `pos`, or 0. Like gcc and clang,
+// a line may end in LF, CR LF or a lone CR, and blanks may stand between the
+// backslash and the line end.
 std::size_t splice_at(std::string_view text, std::size_t pos)
 {
     if (pos >= text.size() || text[pos] != '\\') return 0;
     std::size_t i = pos + 1;
     while (i < text.size() && horizontal_space(text[i])) ++i;
-    return i < text.size() && text[i] == '\n' ? i - pos + 1 : 0;
+    if (i < text.size() && text[i] == '\n') return i - pos + 1;
+    if (i < text.size() && text[i] == '\r')
+        return i + 1 < text.size() && text[i + 1] == '\n' ? i - pos + 2 : i - pos + 1;
+    return 0;
 }
 
 // A cursor over raw text that sees it after translation phase 2.
@@ -132,7 +136,8 @@ std::string decode_literal(Cursor& in, std::string& out)
 
 void skip_white(Cursor& in)
 {
-    while (!in.at_end() && (in.peek() == '\n' || horizontal_space(in.peek()))) in.get();
+    while (!in.at_end() && (in.peek() == '\n' || in.peek() == '\r' || horizontal_space(in.peek())))
+        in.get();
 }
 
 // One table entry: adjacent literals, then a comma.

@@ -1,7 +1,8 @@
 // Reads a generated snippets.c back the way a C compiler would, so tests and
 // the fuzzer can check that the tables hold exactly the input bytes.
 //
-// Translation phase 2 (backslash-newline splices) is applied before the string
+// Translation phase 2 (backslash-newline splices, with LF, CR LF or a lone CR
+// as the line end, as gcc and clang read it) is applied before the string
 // literals are decoded; trigraphs are not (gcc's gnu modes and C23 ignore
 // them). A raw newline or CR inside a literal is an error, as it is for gcc
 // and clang.
