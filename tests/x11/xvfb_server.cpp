@@ -42,6 +42,20 @@ pid_t lock_owner(int number)
     return static_cast<pid_t>(pid);
 }
 
+bool alive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
+
+// A display is taken while its lock names a live process (or cannot be read
+// yet). A lock left by a dead server is not: Xvfb replaces it, and the old
+// socket with it. A socket without any lock is left alone.
+bool display_taken(int number)
+{
+    if (exists(lock_path(number))) {
+        const pid_t owner = lock_owner(number);
+        return owner < 0 || alive(owner);
+    }
+    return exists(socket_path(number));
+}
+
 // Waits for `pid` to end, up to `timeout`; true when it has been reaped.
 bool reap_within(pid_t pid, std::chrono::steady_clock::duration timeout)
 {
@@ -62,7 +76,7 @@ bool reap_within(pid_t pid, std::chrono::steady_clock::duration timeout)
 XvfbServer::XvfbServer(const std::vector<std::string> &extra_args)
 {
     for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
-        if (exists(lock_path(n)) || exists(socket_path(n)))
+        if (display_taken(n))
             continue;
         if (try_display(n, extra_args))
             return;
@@ -92,8 +106,9 @@ bool XvfbServer::try_display(int number, const std::vector<std::string> &extra_a
         return false;
     }
     if (pid == 0) {
-        // Never outlive the test, even one that crashes.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // Never outlive the test, even one that crashes; SIGTERM lets the
+        // server remove its lock file and socket.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent)
             _exit(kExecFailed);
         const int devnull = open("/dev/null", O_RDWR);

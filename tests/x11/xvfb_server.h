@@ -10,8 +10,8 @@
 namespace quill_test {
 
 // Starts `Xvfb :N -screen 0 640x480x24 -nolisten tcp <extra_args>` on the first
-// free N from 90 up and opens a connection to it. The server is killed when
-// this object goes, and also if the test process dies first (it gets SIGKILL
+// free N from 90 up and opens a connection to it. The server is stopped when
+// this object goes, and also if the test process dies first (it gets SIGTERM
 // when its parent exits).
 class XvfbServer {
 public:
