@@ -64,11 +64,14 @@ void ClockFrame::reset() {
 bool ClockFrame::prepare(cairo_surface_t *target, int width, int height) {
   if (face_ && back_ && width == width_ && height == height_) return true;
   reset();
-  // An opaque window's surface has no alpha; keep its content so that the
-  // copies stay plain.
-  cairo_content_t content = cairo_surface_get_content(target);
-  face_ = cairo_surface_create_similar(target, content, width, height);
-  back_ = cairo_surface_create_similar(target, content, width, height);
+  // Both are images in our memory: the clock is rasterised here, and an X
+  // server only receives finished frames. An opaque window has no alpha, so
+  // neither need they.
+  cairo_format_t format = cairo_surface_get_content(target) == CAIRO_CONTENT_COLOR
+                              ? CAIRO_FORMAT_RGB24
+                              : CAIRO_FORMAT_ARGB32;
+  face_ = cairo_image_surface_create(format, width, height);
+  back_ = cairo_image_surface_create(format, width, height);
   if (cairo_surface_status(face_) != CAIRO_STATUS_SUCCESS ||
       cairo_surface_status(back_) != CAIRO_STATUS_SUCCESS) {
     reset();

@@ -24,8 +24,9 @@ class ClockFrame {
 
   // Draws the clock for the instant `tv` into the rectangle (0, 0)-(width,
   // height) of `target`, replacing what it held there. The face and the
-  // off-screen buffer are surfaces similar to `target`, made again only when
-  // the size changes. Returns cairo's status of the drawing.
+  // off-screen buffer are image surfaces (without alpha when `target` has
+  // none), made again only when the size changes. Returns cairo's status
+  // of the drawing.
   cairo_status_t draw(cairo_surface_t *target, int width, int height, const timeval &tv,
                       bool seconds);
 

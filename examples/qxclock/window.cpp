@@ -228,7 +228,11 @@ int run_window(int size, bool seconds) {
     }
   }  // the frame's surfaces go before the window's
 
+  // Let cairo release what it holds on the connection before it closes.
+  cairo_device_t *device = cairo_device_reference(cairo_surface_get_device(surface));
   cairo_surface_destroy(surface);
+  cairo_device_finish(device);
+  cairo_device_destroy(device);
   XDestroyWindow(dpy, win.id);
   if (win.colormap != None) XFreeColormap(dpy, win.colormap);
   XCloseDisplay(dpy);

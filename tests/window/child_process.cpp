@@ -16,6 +16,10 @@ extern char **environ;
 
 namespace quilltest {
 
+namespace {
+constexpr int terminate_wait_ms = 3000;
+}  // namespace
+
 ChildProcess::ChildProcess(const std::vector<std::string> &argv,
                            const std::vector<std::string> &env, const std::string &stderr_path) {
   // Everything the child needs is built before fork: after it, only
@@ -56,9 +60,15 @@ ChildProcess::ChildProcess(const std::vector<std::string> &argv,
 }
 
 ChildProcess::~ChildProcess() {
-  if (pid_ <= 0 || reaped_) return;
-  kill(pid_, SIGKILL);
-  waitpid(pid_, &status_, 0);
+  if (!running()) return;
+  // Ask first, so that it can clean up (an X server removes its lock file and
+  // socket); insist if it does not go.
+  kill(pid_, SIGTERM);
+  int status;
+  if (!wait_for_exit(terminate_wait_ms, status)) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+  }
 }
 
 bool ChildProcess::wait_for_exit(int timeout_ms, int &wait_status) {

@@ -17,7 +17,8 @@ class ChildProcess {
   // empty). The child gets SIGKILL should the test process die first.
   ChildProcess(const std::vector<std::string> &argv, const std::vector<std::string> &env,
                const std::string &stderr_path = "");
-  // Kills the child if it is still running, and reaps it.
+  // Ends the child if it is still running (SIGTERM, then SIGKILL if it has
+  // not gone after a few seconds), and reaps it.
   ~ChildProcess();
   ChildProcess(const ChildProcess &) = delete;
   ChildProcess &operator=(const ChildProcess &) = delete;

@@ -194,7 +194,7 @@ std::vector<Point> outside_face(int w, int h) {
 }
 
 TEST_F(ClockWindowTest, ShowsTheClockOnATransparentBackground) {
-  start({}, {"--size", std::to_string(window_size)});
+  ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(window_size)}));
   auto im = wait_for_clock();
   ASSERT_TRUE(im->ok());
   ASSERT_EQ(im->width(), window_size);
@@ -206,7 +206,7 @@ TEST_F(ClockWindowTest, ShowsTheClockOnATransparentBackground) {
 }
 
 TEST_F(ClockWindowTest, FollowsAResize) {
-  start({}, {"--size", std::to_string(window_size)});
+  ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(window_size)}));
   wait_for_clock();
   constexpr int new_w = 300, new_h = 180;
   XResizeWindow(dpy_, win_, new_w, new_h);
@@ -225,7 +225,7 @@ TEST_F(ClockWindowTest, FollowsAResize) {
 }
 
 TEST_F(ClockWindowTest, TheSecondHandMoves) {
-  start({}, {"--size", std::to_string(window_size), "--seconds"});
+  ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(window_size), "--seconds"}));
   auto first = wait_for_clock();
   // At 30 frames a second the second hand turns 6 degrees a second; its tip
   // (0.32 of the width out) moves by several pixels in half a second.
@@ -236,7 +236,7 @@ TEST_F(ClockWindowTest, TheSecondHandMoves) {
 }
 
 TEST_F(ClockWindowTest, ClosesOnTheWindowManagersRequest) {
-  start({}, {"--size", std::to_string(window_size)});
+  ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(window_size)}));
   wait_for_clock();
   send_wm_delete();
   expect_clean_exit();
@@ -245,7 +245,7 @@ TEST_F(ClockWindowTest, ClosesOnTheWindowManagersRequest) {
 class ClockSignalTest : public ClockWindowTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ClockSignalTest, ClosesCleanlyOnTheSignal) {
-  start({}, {"--size", std::to_string(window_size), "--seconds"});
+  ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(window_size), "--seconds"}));
   wait_for_clock();
   clock_->send_signal(GetParam());
   expect_clean_exit();
@@ -266,7 +266,7 @@ int count_of(const std::string &text, const std::string &what) {
 constexpr const char *no_compositor_message = "no compositing manager is running";
 
 TEST_F(ClockWindowTest, SaysOnceThatNoCompositingManagerRuns) {
-  start({}, {"--size", std::to_string(window_size), "--seconds"});
+  ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(window_size), "--seconds"}));
   wait_for_clock();
   sleep_ms(1200);  // past a second boundary: the message must not repeat
   send_wm_delete();
@@ -276,12 +276,12 @@ TEST_F(ClockWindowTest, SaysOnceThatNoCompositingManagerRuns) {
 
 TEST_F(ClockWindowTest, SaysNothingWhenACompositingManagerRuns) {
   // Stand in for a compositing manager by owning its selection.
-  start({}, {"--size", std::to_string(window_size)}, [](Display *dpy) {
+  ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(window_size)}, [](Display *dpy) {
     Window owner = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
     Atom cm = XInternAtom(dpy, "_NET_WM_CM_S0", False);
     XSetSelectionOwner(dpy, cm, owner, CurrentTime);
     XSync(dpy, False);
-  });
+  }));
   wait_for_clock();
   send_wm_delete();
   expect_clean_exit();
@@ -290,7 +290,7 @@ TEST_F(ClockWindowTest, SaysNothingWhenACompositingManagerRuns) {
 
 TEST_F(ClockWindowTest, FallsBackToAnOpaqueWindowWithoutAnArgbVisual) {
   // Without Composite, Xvfb offers no 32-bit visual with alpha.
-  start({"-extension", "Composite"}, {"--size", std::to_string(window_size)});
+  ASSERT_NO_FATAL_FAILURE(start({"-extension", "Composite"}, {"--size", std::to_string(window_size)}));
   auto im = wait_for_clock();
   ASSERT_TRUE(im->ok());
   XWindowAttributes attrs;

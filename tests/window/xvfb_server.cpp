@@ -2,9 +2,11 @@
 #include "xvfb_server.h"
 
 #include <X11/Xlib.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace quilltest {
@@ -30,8 +32,11 @@ XvfbServer::XvfbServer(const std::vector<std::string> &extra_args) {
   const char *xvfb = XVFB_PATH;
   for (int n = first_display; n <= last_display; ++n) {
     std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-    std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-    if (exists(lock) || exists(socket)) continue;
+    // Taken while the process named in its lock file lives. A lock left by a
+    // server that died is stale: Xvfb replaces it.
+    long owner = lock_owner(n);
+    if (owner > 0 && (kill(static_cast<pid_t>(owner), 0) == 0 || errno == EPERM)) continue;
+    if (owner <= 0 && exists(lock)) continue;  // being written just now
     std::string display = ":" + std::to_string(n);
     std::vector<std::string> argv = {xvfb, display, "-screen", "0", "640x480x24",
                                      "-nolisten", "tcp", "-noreset"};
