@@ -4,6 +4,17 @@
  * destroys one. Each brackets its work in cairo_save/cairo_restore, so on
  * return the context's matrix, source, line width and current path are the
  * caller's again; the paths it builds are consumed by its own fills and strokes.
+ * A path the caller has in progress is set aside during the call (it is not
+ * painted) and given back unchanged, in the same place, on return.
+ *
+ * Where a drawer paints in a colour of its own it uses the alpha of the
+ * caller's source when that is a solid colour, and 1.0 for any other source,
+ * so a translucent colour set before the call fades the face and logo. The
+ * hands set their own alphas.
+ *
+ * A rectangle whose width or height is zero or not finite (or so small that
+ * the scaled matrix would be singular) draws nothing, leaving the context
+ * usable. A negative size mirrors the drawing.
  *
  * The clock is drawn in the rectangle (0, 0)-(width, height) of the current
  * user space, stretched to fill it (a window that is not square gives an
@@ -22,12 +33,16 @@ extern "C" {
 
 /* Draws the hour, minute and (when `seconds` is non-zero) second hands for the
  * local time at the moment of the call, over whatever the context holds: first
- * all hand shadows as one translucent black fill (alpha 0.3), then each hand in
- * opaque black. */
+ * all hand shadows as one translucent black fill (alpha 0.3, so overlapping
+ * shadows are not darker), then each hand in opaque black. The hands pivot on
+ * the rectangle's centre; each shadow falls 0.005, 0.01 and 0.013 (hour,
+ * minute, second) of the width to the right and twice that of the height
+ * down. */
 void qxhand_draw_now(cairo_t *cr, double width, double height, int seconds);
 
-/* As qxhand_draw_now, for the instant `tv` in the process's local time zone.
- * Draws nothing if that instant cannot be broken down into local time. */
+/* As qxhand_draw_now, for the instant `tv` (seconds and microseconds since the
+ * epoch) in the process's local time zone. Draws nothing if `tv` is null or
+ * the instant cannot be broken down into local time. */
 void qxhand_draw(cairo_t *cr, double width, double height, const struct timeval *tv, int seconds);
 
 /* Draws the logo fitted into the rectangle, keeping its aspect ratio: scaled
@@ -37,7 +52,9 @@ void qxhand_draw(cairo_t *cr, double width, double height, const struct timeval 
 void qxlogo_draw(cairo_t *cr, double width, double height);
 
 /* Draws only the logo's triangle and three windows, taking the current user
- * space as the logo's own frame and the current line width for the outlines. */
+ * space as the logo's own frame (the windows are 18 by 14.25 units and
+ * smaller, around (18, 16.125), (48.25, 20.375) and (30.25, 35.825)) and the
+ * current line width for the triangle and the outlines. */
 void draw_windows(cairo_t *cr);
 
 /* Draws the clock face: the logo in the middle and a ring of sixty ticks

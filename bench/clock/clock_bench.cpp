@@ -104,7 +104,7 @@ void frame(benchmark::State &state)
 
 // Prints the usual table and keeps each benchmark's CPU time per iteration
 // (CPU rather than wall time, so that other work on the machine disturbs the
-// ratios less).
+// ratios less). With --benchmark_repetitions the fastest repetition is kept.
 class collecting_reporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> seconds;
@@ -112,9 +112,15 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds[run.benchmark_name()] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.iterations <= 0)
+                continue;
+            const std::string name = run.run_name.function_name + "/" + run.run_name.args;
+            const double t = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+            const auto it = seconds.find(name);
+            if (it == seconds.end() || t < it->second)
+                seconds[name] = t;
+        }
     }
 };
 
