@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -113,9 +114,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run &run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+    // With --benchmark_repetitions the median stands for the benchmark.
+    for (const Run &run : runs) {
+      if (run.error_occurred) continue;
+      bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      const std::string &name = run.run_name.function_name;
+      if (median || (run.run_type == Run::RT_Iteration && !medians_.count(name)))
+        times_[name] = run.GetAdjustedCPUTime();
+      if (median) medians_.insert(name);
+    }
   }
   double time(const std::string &name) const {
     auto it = times_.find(name);
@@ -124,6 +131,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   std::map<std::string, double> times_;
+  std::set<std::string> medians_;
 };
 
 }  // namespace

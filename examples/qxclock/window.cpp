@@ -6,7 +6,6 @@
 // surface of the window's size and draws only the hands anew.
 #include "window.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <cairo-xlib.h>
@@ -213,7 +212,11 @@ int run_window(int size, bool seconds) {
       // never early) or until X or a signal has something; while unmapped
       // there is nothing to draw, so wait for events only.
       int timeout_ms = -1;
-      if (mapped) timeout_ms = static_cast<int>((deadline - now + 999) / 1000);
+      if (mapped) {
+        timeval after;
+        std::int64_t left = deadline - now_microseconds(after);  // drawing took time
+        timeout_ms = left > 0 ? static_cast<int>((left + 999) / 1000) : 0;
+      }
       pollfd fds[2] = {{ConnectionNumber(dpy), POLLIN, 0}, {sig_fd, POLLIN, 0}};
       int n = poll(fds, 2, timeout_ms);
       if (n < 0 && errno != EINTR) {

@@ -208,6 +208,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "cannot write '/nonexistent-dir/clock.png'"}),
     [](const ::testing::TestParamInfo<BadArgs> &param_info) { return std::string(param_info.param.name); });
 
+TEST(WindowStartTest, WithoutADisplayFailsWithAMessage) {
+  std::string err;
+  int status = run_qxclock({"--window"}, {"DISPLAY=:bogus"}, err);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(err.find("qxclock: cannot open display ':bogus'"), std::string::npos) << err;
+}
+
 TEST(PngTest, BadArgumentsWriteNoFile) {
   std::string err;
   unlink(out.c_str());
