@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/time.h>
 
 #include <cstdlib>
@@ -26,6 +28,8 @@ struct reference_case {
     int width, height;
     bool face, logo, hands;
 };
+// Test names carry the case name; keep gtest from dumping the bytes too.
+void PrintTo(const reference_case &c, std::ostream *os) { *os << c.name; }
 
 class Reference : public ::testing::TestWithParam<reference_case> {};
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/time.h>
 
 #include <cmath>
@@ -38,6 +40,8 @@ struct drawer {
     const char *name;
     void (*draw)(cairo_t *, double, double);
 };
+// Test names carry the case name; keep gtest from dumping the bytes too.
+void PrintTo(const drawer &c, std::ostream *os) { *os << c.name; }
 const drawer kDrawers[] = {
     {"hands", hands}, {"hands_now", hands_now}, {"face", face}, {"logo", logo}, {"windows", windows},
 };
@@ -147,6 +151,8 @@ struct bad_size {
     const char *name;
     double width, height;
 };
+// Test names carry the case name; keep gtest from dumping the bytes too.
+void PrintTo(const bad_size &c, std::ostream *os) { *os << c.name; }
 
 class DegenerateRectangle : public ::testing::TestWithParam<std::tuple<drawer, bad_size>> {};
 

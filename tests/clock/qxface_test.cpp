@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <string>
 
@@ -39,6 +41,7 @@ tick kind_of(int m)
 struct face_size {
     int width, height;
 };
+void PrintTo(const face_size &c, std::ostream *os) { *os << c.width << 'x' << c.height; }
 
 class Face : public ::testing::TestWithParam<face_size> {
 protected:

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/time.h>
 
 #include <climits>
@@ -168,6 +170,8 @@ struct instant_case {
     int seconds;
     int width, height;
 };
+// Test names carry the case name; keep gtest from dumping the bytes too.
+void PrintTo(const instant_case &c, std::ostream *os) { *os << c.name; }
 
 class HandsModel : public Hands, public ::testing::WithParamInterface<instant_case> {};
 
