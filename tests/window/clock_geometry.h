@@ -9,7 +9,7 @@
 
 #include "pixels.h"
 
-namespace quilltest {
+namespace quill_test {
 
 constexpr double pi = 3.141592653589793;
 constexpr double tick_ring_radius = 0.465;
@@ -36,6 +36,6 @@ inline Point along_hand(double degrees, double distance, double width, double he
   return {width * (0.5 + distance * std::sin(theta)), height * (0.5 - distance * std::cos(theta))};
 }
 
-}  // namespace quilltest
+}  // namespace quill_test
 
 #endif  // QUILL_TESTS_CLOCK_GEOMETRY_H

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <ostream>
 
-namespace quilltest {
+namespace quill_test {
 
 // A premultiplied pixel, 0..255 per channel.
 struct Argb {
@@ -38,6 +38,6 @@ inline Argb accent_blue() { return opaque(0.231, 0.502, 0.682); }
 inline Argb light_grey() { return opaque(0.73, 0.73, 0.73); }
 inline Argb black() { return {255, 0, 0, 0}; }
 
-}  // namespace quilltest
+}  // namespace quill_test
 
 #endif  // QUILL_TESTS_PIXELS_H

@@ -22,7 +22,7 @@
 #include "pixels.h"
 #include "xvfb_server.h"
 
-namespace quilltest {
+namespace quill_test {
 namespace {
 
 constexpr int window_size = 200;
@@ -76,13 +76,13 @@ class ClockWindowTest : public ::testing::Test {
              const std::function<void(Display *)> &before = {}) {
     server_ = std::make_unique<XvfbServer>(xvfb_args);
     ASSERT_TRUE(server_->ok()) << server_->error();
-    dpy_ = XOpenDisplay(server_->display().c_str());
+    dpy_ = server_->display();
     ASSERT_NE(dpy_, nullptr);
     if (before) before(dpy_);
     stderr_path_ = ::testing::TempDir() + "qxclock-window-" + std::to_string(getpid()) + ".err";
     std::vector<std::string> argv = {QXCLOCK_PATH, "--window"};
     argv.insert(argv.end(), args.begin(), args.end());
-    clock_ = std::make_unique<ChildProcess>(argv, std::vector<std::string>{"DISPLAY=" + server_->display()},
+    clock_ = std::make_unique<ChildProcess>(argv, std::vector<std::string>{"DISPLAY=" + server_->name()},
                                             stderr_path_);
     ASSERT_TRUE(clock_->started());
     win_ = wait_for_window();
@@ -91,8 +91,7 @@ class ClockWindowTest : public ::testing::Test {
 
   void TearDown() override {
     clock_.reset();  // kills it if still running
-    if (dpy_) XCloseDisplay(dpy_);
-    server_.reset();  // kills Xvfb, whatever happened above
+    server_.reset();  // closes dpy_ and kills Xvfb, whatever happened above
     if (!stderr_path_.empty()) unlink(stderr_path_.c_str());
   }
 
@@ -165,7 +164,7 @@ class ClockWindowTest : public ::testing::Test {
   std::string clock_stderr() const { return read_file(stderr_path_); }
 
   std::unique_ptr<XvfbServer> server_;
-  Display *dpy_ = nullptr;
+  Display *dpy_ = nullptr;  // owned by server_
   std::unique_ptr<ChildProcess> clock_;
   std::string stderr_path_;
   Window win_ = None;
@@ -311,4 +310,4 @@ TEST_F(ClockWindowTest, FallsBackToAnOpaqueWindowWithoutAnArgbVisual) {
 }
 
 }  // namespace
-}  // namespace quilltest
+}  // namespace quill_test
