@@ -5,7 +5,7 @@
  * The face is drawn in the unit square stretched over the caller's
  * rectangle, so a window that is not square gets an elliptical face.
  */
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "cairo_guard.h"
 

@@ -6,7 +6,7 @@
  * painted once; then each hand is filled in opaque black, hour first, second
  * hand last.
  */
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "cairo_guard.h"
 

@@ -9,7 +9,7 @@
  * Paint order, bottom to top: grey outline, blue panel, translucent white
  * triangle, then each window's white pane and blue outline, largest first.
  */
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "cairo_guard.h"
 

@@ -8,7 +8,7 @@
 // The hands should cost no more than 12 paints at 512 x 512, since a client
 // that keeps the face in a surface of its own redraws only the hands each
 // frame; a whole frame no more than 120 paints.
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include <benchmark/benchmark.h>
 

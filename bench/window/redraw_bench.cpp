@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "frame.h"
-#include "qxclock.h"
+#include "qxdraw.h"
 
 namespace {
 

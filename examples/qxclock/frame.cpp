@@ -1,7 +1,7 @@
 // frame.cpp - one redraw of the clock, with the face kept between frames.
 #include "frame.h"
 
-#include "qxclock.h"
+#include "qxdraw.h"
 
 namespace qxclock {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "frame.h"
-#include "qxclock.h"
+#include "qxdraw.h"
 
 namespace qxclock {
 

@@ -1,6 +1,6 @@
 /* A plain C client of the clock: draws a frame into a small image and checks
  * that something was drawn and the context is still sound. */
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include <sys/time.h>
 

@@ -6,7 +6,7 @@
 // pictures had been inspected by eye and the probe tests had passed, by
 // running this test with QUILL_UPDATE_CLOCK_REFERENCES=1. Regenerate them the
 // same way only after checking a deliberate change of the pictures.
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "clock_test_support.h"
 

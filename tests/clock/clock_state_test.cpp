@@ -3,7 +3,7 @@
 // not painted by the drawer and is still there, in the same place, afterwards.
 // A rectangle that would make the matrix singular or non-finite draws nothing
 // and leaves the context usable.
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "clock_test_support.h"
 

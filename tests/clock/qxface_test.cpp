@@ -4,7 +4,7 @@
 // Minute m sits at 6m degrees turned from straight down, clockwise on the
 // device: minute 0 below the centre, 15 at the left, 30 above, 45 at the
 // right. Tick sizes are in tick units, 0.93 of the clock's square.
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "clock_test_support.h"
 

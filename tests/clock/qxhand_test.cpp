@@ -6,7 +6,7 @@
 // square, and each shadow is the same shape moved (alt / 2, alt). Every pixel
 // whose centre lies clearly inside or outside the shapes must be opaque black
 // (a hand), black at alpha 0.3 over white (shadow only) or white.
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "clock_test_support.h"
 

@@ -4,7 +4,7 @@
 // the logo's placement written out here: the design box 69.504 by
 // 58.224000000000004 scaled uniformly into the target and centred, the logo
 // frame moved to (-2.5, 14.75) inside it and turned by -0.27499070352984.
-#include "qxclock.h"
+#include "qxdraw.h"
 
 #include "clock_test_support.h"
 

@@ -15,7 +15,7 @@
 #include "frame_clock.h"
 #include "local_instant.h"
 #include "options.h"
-#include "qxclock.h"
+#include "qxdraw.h"
 
 namespace {
 

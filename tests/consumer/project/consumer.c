@@ -8,7 +8,7 @@
 #include <string.h>
 #include <sys/time.h>
 
-#include <qxclock.h>
+#include <qxdraw.h>
 #include <shapekit.h>
 #include <visualpick.h>
 

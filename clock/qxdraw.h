@@ -1,4 +1,4 @@
-/* qxclock.h - an analogue clock drawn with cairo: face, logo and hands.
+/* qxdraw.h - an analogue clock drawn with cairo: face, logo and hands.
  *
  * Every function draws on the caller's context and neither creates nor
  * destroys one. Each brackets its work in cairo_save/cairo_restore, so on
@@ -20,8 +20,8 @@
  * user space, stretched to fill it (a window that is not square gives an
  * elliptical clock). Link qxface, qxlogo and qxhand, and cairo.
  */
-#ifndef QUILL_QXCLOCK_H
-#define QUILL_QXCLOCK_H
+#ifndef QUILL_QXDRAW_H
+#define QUILL_QXDRAW_H
 
 #include <cairo.h>
 
@@ -66,4 +66,4 @@ void qxface_draw(cairo_t *cr, double width, double height);
 }
 #endif
 
-#endif /* QUILL_QXCLOCK_H */
+#endif /* QUILL_QXDRAW_H */
