@@ -4,14 +4,14 @@
  * they found it. cairo_save/cairo_restore cover the matrix, source and line
  * width but not the current path, so the path gets a guard of its own.
  */
-#ifndef QUILL_CLOCK_CAIRO_GUARD_H
-#define QUILL_CLOCK_CAIRO_GUARD_H
+#ifndef QUILLKIT_CLOCK_CAIRO_GUARD_H
+#define QUILLKIT_CLOCK_CAIRO_GUARD_H
 
 #include <cairo.h>
 
 #include <cmath>
 
-namespace quill {
+namespace quillkit {
 
 /* One cairo_save/cairo_restore pair, closed when the guard goes out of scope. */
 class saved_state {
@@ -102,6 +102,6 @@ inline void set_source(cairo_t *cr, const rgb &colour, double alpha)
     cairo_set_source_rgba(cr, colour.red, colour.green, colour.blue, alpha);
 }
 
-} // namespace quill
+} // namespace quillkit
 
-#endif /* QUILL_CLOCK_CAIRO_GUARD_H */
+#endif /* QUILLKIT_CLOCK_CAIRO_GUARD_H */

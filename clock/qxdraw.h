@@ -20,8 +20,8 @@
  * user space, stretched to fill it (a window that is not square gives an
  * elliptical clock). Link qxface, qxlogo and qxhand, and cairo.
  */
-#ifndef QUILL_QXDRAW_H
-#define QUILL_QXDRAW_H
+#ifndef QUILLKIT_QXDRAW_H
+#define QUILLKIT_QXDRAW_H
 
 #include <cairo.h>
 
@@ -66,4 +66,4 @@ void qxface_draw(cairo_t *cr, double width, double height);
 }
 #endif
 
-#endif /* QUILL_QXDRAW_H */
+#endif /* QUILLKIT_QXDRAW_H */

@@ -11,11 +11,11 @@
 
 namespace {
 
-using quill::accent_blue;
-using quill::light_grey;
-using quill::path_set_aside;
-using quill::saved_state;
-using quill::set_source;
+using quillkit::accent_blue;
+using quillkit::light_grey;
+using quillkit::path_set_aside;
+using quillkit::saved_state;
+using quillkit::set_source;
 
 constexpr double pi = 3.141592653589793;
 constexpr double two_pi = 6.283185307179586;
@@ -73,12 +73,12 @@ void draw_plain_tick(cairo_t *cr, double radius, double alpha)
 
 extern "C" void qxface_draw(cairo_t *cr, double width, double height)
 {
-    if (!quill::scale_keeps_matrix_invertible(cr, width, height))
+    if (!quillkit::scale_keeps_matrix_invertible(cr, width, height))
         return;
 
     const path_set_aside path(cr);
     const saved_state outer(cr);
-    const double alpha = quill::alpha_in_force(cr);
+    const double alpha = quillkit::alpha_in_force(cr);
 
     cairo_scale(cr, width, height);
     {

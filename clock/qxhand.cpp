@@ -15,8 +15,8 @@
 
 namespace {
 
-using quill::path_set_aside;
-using quill::saved_state;
+using quillkit::path_set_aside;
+using quillkit::saved_state;
 
 constexpr double pi = 3.141592653589793;
 constexpr double half_pi = 1.5707963267948966;
@@ -119,7 +119,7 @@ void draw_time(cairo_t *cr, double width, double height, const struct timeval *t
     const double minute_angle = tm_ret.tm_min * 6.0 + second_angle / 60;
     const double hour_angle = tm_ret.tm_hour * 30.0 + minute_angle / 12;
 
-    if (!quill::scale_keeps_matrix_invertible(cr, width, height))
+    if (!quillkit::scale_keeps_matrix_invertible(cr, width, height))
         return;
 
     const path_set_aside path(cr);

@@ -18,12 +18,12 @@
 
 namespace {
 
-using quill::accent_blue;
-using quill::light_grey;
-using quill::path_set_aside;
-using quill::rgb;
-using quill::saved_state;
-using quill::set_source;
+using quillkit::accent_blue;
+using quillkit::light_grey;
+using quillkit::path_set_aside;
+using quillkit::rgb;
+using quillkit::saved_state;
+using quillkit::set_source;
 
 constexpr rgb white{1, 1, 1};
 
@@ -171,7 +171,7 @@ void draw_window_at(cairo_t *cr, double x, double y, double scale, double alpha)
 extern "C" void draw_windows(cairo_t *cr)
 {
     const path_set_aside path(cr);
-    const double alpha = quill::alpha_in_force(cr);
+    const double alpha = quillkit::alpha_in_force(cr);
     {
         const saved_state triangle(cr);
         cairo_move_to(cr, windows[0].centre.x, windows[0].centre.y);
@@ -193,12 +193,12 @@ extern "C" void qxlogo_draw(cairo_t *cr, double width, double height)
     const double scale = y_scale > x_scale ? x_scale : y_scale;
     const double x_off = (width - design_width * scale) / 2;
     const double y_off = (height - design_height * scale) / 2;
-    if (!std::isfinite(x_off) || !std::isfinite(y_off) || !quill::scale_keeps_matrix_invertible(cr, scale, scale))
+    if (!std::isfinite(x_off) || !std::isfinite(y_off) || !quillkit::scale_keeps_matrix_invertible(cr, scale, scale))
         return;
 
     const path_set_aside path(cr);
     const saved_state outer(cr);
-    const double alpha = quill::alpha_in_force(cr);
+    const double alpha = quillkit::alpha_in_force(cr);
 
     cairo_translate(cr, x_off, y_off);
     cairo_scale(cr, scale, scale);

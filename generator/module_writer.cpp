@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-namespace quill {
+namespace quillkit {
 namespace {
 
 // Fixed pieces of the module. The ones that go through printf-style formatting
@@ -297,4 +297,4 @@ std::string render_module(const std::vector<std::string>& names,
     return std::move(sink.text);
 }
 
-}  // namespace quill
+}  // namespace quillkit

@@ -4,15 +4,15 @@
 // the file system: the caller decides where the bytes go (a Sink) and feeds the
 // snippet texts in, in whatever blocks it reads them. That keeps the exact text
 // of the module in one place, testable and fuzzable without files.
-#ifndef QUILL_GENERATOR_MODULE_WRITER_H
-#define QUILL_GENERATOR_MODULE_WRITER_H
+#ifndef QUILLKIT_GENERATOR_MODULE_WRITER_H
+#define QUILLKIT_GENERATOR_MODULE_WRITER_H
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace quill {
+namespace quillkit {
 
 // Where the module's bytes go. `write` receives the bytes in order; a sink that
 // fails remembers the failure itself, the writer never looks back.
@@ -90,6 +90,6 @@ private:
 std::string render_module(const std::vector<std::string>& names,
                           const std::vector<std::string>& texts);
 
-}  // namespace quill
+}  // namespace quillkit
 
 #endif

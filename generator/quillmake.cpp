@@ -1,14 +1,16 @@
 // quillmake: turns drawing snippets (*.cairo files of C statements that draw on
 // a cairo_t named cr) into one C module, "snippets.c", in the current directory.
 //
-//   quillmake [snippet.cairo ...]
+//   quillmake [--help | --version] [snippet.cairo ...]
 //
-// Arguments that begin with '-' are ignored. Each other argument must be a
+// --help and --version print to standard output and touch no file. Other
+// arguments that begin with '-' are ignored. Each other argument must be a
 // readable file whose name ends in ".cairo"; the snippet's name is the argument
 // less that suffix. Exit status: 0 after a complete run; 255 when an argument
 // is rejected (snippets.c is then left empty); 1 when snippets.c cannot be
 // written or a snippet cannot be read back (snippets.c is then removed).
 #include "module_writer.h"
+#include "quillkit_version.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -53,7 +55,7 @@ bool readable(const char* path)
 }
 
 // Writes to the open output file and remembers the first failure.
-class FileSink final : public quill::Sink {
+class FileSink final : public quillkit::Sink {
 public:
     explicit FileSink(std::FILE* file) : file_(file) {}
 
@@ -96,10 +98,10 @@ bool read_snippet(const Snippet& snippet, std::vector<char>& block, Failure& fai
 
 // Writes every section of the module. Stops at the first snippet that cannot
 // be read back.
-bool write_module(quill::Sink& sink, const std::vector<Snippet>& snippets, Failure& failure)
+bool write_module(quillkit::Sink& sink, const std::vector<Snippet>& snippets, Failure& failure)
 {
     std::vector<char> block(kReadBlock);
-    quill::ModuleWriter writer(sink);
+    quillkit::ModuleWriter writer(sink);
 
     writer.header();
     std::vector<std::string> names;
@@ -131,6 +133,40 @@ bool write_module(quill::Sink& sink, const std::vector<Snippet>& snippets, Failu
     return true;
 }
 
+constexpr const char* kUsage =
+    "usage: quillmake [--help | --version] [snippet.cairo ...]\n"
+    "\n"
+    "Writes snippets.c into the current directory: one C module holding the\n"
+    "snippets (files of C statements that draw on a cairo_t named cr), their\n"
+    "names and source texts, and snippet_do() to run one of them. A snippet's\n"
+    "name is its argument less the final \".cairo\".\n"
+    "\n"
+    "  --help      print this text and exit\n"
+    "  --version   print the version and exit\n"
+    "\n"
+    "Other arguments that begin with '-' are ignored. Exit status: 0 after a\n"
+    "complete run, 255 for an argument that cannot be opened or does not end\n"
+    "in .cairo (snippets.c is left empty), 1 when snippets.c cannot be written\n"
+    "or a snippet cannot be read again (snippets.c is removed).\n";
+
+// --help or --version anywhere on the command line answers and ends the run
+// before any file is touched. Returns the exit status, or -1 to go on.
+int answer_query(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return std::fflush(stdout) == 0 ? 0 : kStatusFailed;
+        }
+        if (arg == "--version") {
+            std::fputs("quillmake " QUILLKIT_VERSION "\n", stdout);
+            return std::fflush(stdout) == 0 ? 0 : kStatusFailed;
+        }
+    }
+    return -1;
+}
+
 int fail(const Failure& failure)
 {
     std::fprintf(stderr, "quillmake: %s: %s\n", failure.what.c_str(), std::strerror(failure.error));
@@ -141,6 +177,8 @@ int fail(const Failure& failure)
 
 int main(int argc, char** argv)
 {
+    if (const int status = answer_query(argc, argv); status >= 0) return status;
+
     // The output is opened (and so emptied) before any argument is looked at.
     errno = 0;
     std::FILE* out = std::fopen(kOutputName, "w");

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job: builds quill, generates a snippet module from the sample
+# The main job: builds quillkit, generates a snippet module from the sample
 # snippets, builds the viewer and renders the gallery, and draws the clock.
 # Pictures land in out/.
 set -euo pipefail

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds quill and runs every test: the normal build, the same tests under
+# Builds quillkit and runs every test: the normal build, the same tests under
 # AddressSanitizer + UndefinedBehaviorSanitizer, and a minute of fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -4,8 +4,8 @@
  * force at the call; they paint nothing and change nothing else (no matrix,
  * source, line width or save/restore). Link shapekit and cairo.
  */
-#ifndef QUILL_SHAPEKIT_H
-#define QUILL_SHAPEKIT_H
+#ifndef QUILLKIT_SHAPEKIT_H
+#define QUILLKIT_SHAPEKIT_H
 
 #include <cairo.h>
 
@@ -28,4 +28,4 @@ void cairo_edgeline(cairo_t *cr, double x0, double y0, double x1, double y1, dou
 }
 #endif
 
-#endif /* QUILL_SHAPEKIT_H */
+#endif /* QUILLKIT_SHAPEKIT_H */

@@ -1,8 +1,8 @@
 /* visualpick.h - find a visual for translucent X11 windows.
  * Link visualpick, Xlib (x11) and XRender (xrender).
  */
-#ifndef QUILL_VISUALPICK_H
-#define QUILL_VISUALPICK_H
+#ifndef QUILLKIT_VISUALPICK_H
+#define QUILLKIT_VISUALPICK_H
 
 #include <X11/Xlib.h>
 
@@ -19,4 +19,4 @@ Visual *find_argb_visual(Display *dpy, int scr);
 }
 #endif
 
-#endif /* QUILL_VISUALPICK_H */
+#endif /* QUILLKIT_VISUALPICK_H */

@@ -6,12 +6,12 @@
 # quillmake also writes the bytes twice (escaped in the source table, as they
 # are in the dispatcher). Each command runs several times; the best time counts.
 #
-#   bench_quillmake.sh QUILLMAKE [WORK_DIR]     (size: QUILL_BENCH_MB, default 25)
+#   bench_quillmake.sh QUILLMAKE [WORK_DIR]     (size: QUILLKIT_BENCH_MB, default 25)
 set -euo pipefail
 
 quillmake="$(realpath "${1:?usage: bench_quillmake.sh QUILLMAKE [WORK_DIR]}")"
 parent="${2:-${TMPDIR:-/tmp}}"
-megabytes="${QUILL_BENCH_MB:-25}"
+megabytes="${QUILLKIT_BENCH_MB:-25}"
 command -v xxd >/dev/null || { echo "xxd is not installed (Debian package xxd)" >&2; exit 1; }
 
 mkdir -p "$parent"

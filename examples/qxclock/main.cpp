@@ -6,6 +6,7 @@
 #include <string>
 
 #include "local_instant.h"
+#include "quillkit_version.h"
 #include "options.h"
 #include "png_output.h"
 #include "window.h"
@@ -42,6 +43,10 @@ int main(int argc, char **argv) {
   if (!qxclock::parse_options(argc, argv, opts, error)) {
     std::fprintf(stderr, "qxclock: %s\n%s", error.c_str(), qxclock::usage_text());
     return exit_bad_usage;
+  }
+  if (opts.version) {
+    std::puts("qxclock " QUILLKIT_VERSION);
+    return 0;
   }
   if (opts.help) {
     std::fputs(qxclock::usage_text(), stdout);

@@ -102,6 +102,9 @@ bool parse_options(int argc, char **argv, Options &opts, std::string &error) {
     } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       opts.help = true;
       return true;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      opts.version = true;
+      return true;
     } else {
       error = std::string("unknown argument '") + arg + "'";
       return false;
@@ -130,7 +133,8 @@ const char *usage_text() {
          "  --size N        side of the picture or window in pixels (1-8192;\n"
          "                  default 512 for --png, 256 for --window)\n"
          "  --time HH:MM:SS draw that time of today (local time) instead of now (--png)\n"
-         "  --seconds       show the second hand; --no-seconds hides it (the default)\n";
+         "  --seconds       show the second hand; --no-seconds hides it (the default)\n"
+         "  --version       print the version and exit\n";
 }
 
 }  // namespace qxclock

@@ -16,6 +16,7 @@ struct Options {
   bool has_time = false;    // --time HH:MM:SS given
   int hour = 0, minute = 0, second = 0;
   bool help = false;        // --help
+  bool version = false;     // --version
 };
 
 // Largest accepted --size: well inside what cairo and X allow for a surface.

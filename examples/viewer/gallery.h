@@ -1,8 +1,8 @@
 /* gallery.h - where the viewer puts things: the file name of each snippet's
  * picture and the layout of the contact sheet. Shared with the gallery check
  * so that both read the same layout. */
-#ifndef QUILL_GALLERY_H
-#define QUILL_GALLERY_H
+#ifndef QUILLKIT_GALLERY_H
+#define QUILLKIT_GALLERY_H
 
 #ifdef __cplusplus
 extern "C" {
@@ -45,4 +45,4 @@ void gallery_free_names(char **files, int count);
 }
 #endif
 
-#endif /* QUILL_GALLERY_H */
+#endif /* QUILLKIT_GALLERY_H */

@@ -14,8 +14,8 @@
  * still ends in a move to (0, 0); start drawing with cairo_move_to or
  * cairo_new_path, not with a cairo_arc that would join it by a line.
  */
-#ifndef QUILL_SNIPPETS_H
-#define QUILL_SNIPPETS_H
+#ifndef QUILLKIT_SNIPPETS_H
+#define QUILLKIT_SNIPPETS_H
 
 #include <cairo.h>
 #include <math.h>
@@ -94,4 +94,4 @@ void snippet_set_bg_svg(cairo_t *cr, const char *file);
 }
 #endif
 
-#endif /* QUILL_SNIPPETS_H */
+#endif /* QUILLKIT_SNIPPETS_H */

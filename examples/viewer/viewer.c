@@ -1,8 +1,8 @@
-/* quill-viewer - renders every snippet of the linked snippets.c into a PNG of
+/* quillkit-viewer - renders every snippet of the linked snippets.c into a PNG of
  * its own, the unit square scaled to N x N pixels on white, and all of them
  * into one contact sheet with their names.
  *
- *   quill-viewer --out DIR [--size N] [--assets DIR]
+ *   quillkit-viewer --out DIR [--size N] [--assets DIR]
  *
  * Snippets name their background files relative to the snippets directory
  * (snippet_set_bg_png (cr, "landscape.png")), so the viewer works from
@@ -19,15 +19,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#ifndef QUILL_VIEWER_ASSETS
-#define QUILL_VIEWER_ASSETS "."
+#ifndef QUILLKIT_VIEWER_ASSETS
+#define QUILLKIT_VIEWER_ASSETS "."
 #endif
 
 static const char usage[] =
-    "usage: quill-viewer --out DIR [--size N] [--assets DIR]\n"
+    "usage: quillkit-viewer --out DIR [--size N] [--assets DIR]\n"
     "  --out DIR     directory for the pictures (made if missing)\n"
     "  --size N      side of each picture in pixels, 1 to 8192 (default 256)\n"
-    "  --assets DIR  where the snippets' background files are (default " QUILL_VIEWER_ASSETS ")\n";
+    "  --assets DIR  where the snippets' background files are (default " QUILLKIT_VIEWER_ASSETS ")\n";
 
 enum { DEFAULT_SIZE = 256, LABEL_FONT = 13 };
 
@@ -92,12 +92,12 @@ static int write_png(cairo_surface_t *surface, const char *dir, const char *file
     cairo_status_t status;
 
     if (path == NULL) {
-        fprintf(stderr, "quill-viewer: out of memory\n");
+        fprintf(stderr, "quillkit-viewer: out of memory\n");
         return 0;
     }
     status = cairo_surface_write_to_png(surface, path);
     if (status != CAIRO_STATUS_SUCCESS)
-        fprintf(stderr, "quill-viewer: cannot write '%s': %s\n", path,
+        fprintf(stderr, "quillkit-viewer: cannot write '%s': %s\n", path,
                 cairo_status_to_string(status));
     free(path);
     return status == CAIRO_STATUS_SUCCESS;
@@ -118,7 +118,7 @@ static cairo_surface_t *render_snippet(int no, int size)
     status = cairo_status(cr);
     cairo_destroy(cr);
     if (status != CAIRO_STATUS_SUCCESS) {
-        fprintf(stderr, "quill-viewer: snippet '%s' left cairo in an error state: %s\n",
+        fprintf(stderr, "quillkit-viewer: snippet '%s' left cairo in an error state: %s\n",
                 snippet_name[no], cairo_status_to_string(status));
         cairo_surface_destroy(image);
         return NULL;
@@ -168,7 +168,7 @@ static int render_gallery(const char *out, int size)
 
     files = gallery_file_names(snippet_name, snippet_count);
     if (files == NULL) {
-        fprintf(stderr, "quill-viewer: out of memory\n");
+        fprintf(stderr, "quillkit-viewer: out of memory\n");
         return 0;
     }
 
@@ -199,7 +199,7 @@ static int render_gallery(const char *out, int size)
     }
 
     if (cairo_status(sheet) != CAIRO_STATUS_SUCCESS) {
-        fprintf(stderr, "quill-viewer: drawing the contact sheet failed: %s\n",
+        fprintf(stderr, "quillkit-viewer: drawing the contact sheet failed: %s\n",
                 cairo_status_to_string(cairo_status(sheet)));
         failed++;
     } else if (!write_png(sheet_image, out, GALLERY_SHEET_FILE)) {
@@ -210,14 +210,14 @@ static int render_gallery(const char *out, int size)
     gallery_free_names(files, snippet_count);
 
     if (failed == 0)
-        printf("quill-viewer: %d snippet%s and %s written to %s\n", snippet_count,
+        printf("quillkit-viewer: %d snippet%s and %s written to %s\n", snippet_count,
                snippet_count == 1 ? "" : "s", GALLERY_SHEET_FILE, out);
     return failed == 0;
 }
 
 int main(int argc, char **argv)
 {
-    const char *out = NULL, *assets = QUILL_VIEWER_ASSETS;
+    const char *out = NULL, *assets = QUILLKIT_VIEWER_ASSETS;
     char out_abs[PATH_MAX];
     int size = DEFAULT_SIZE, i, ok;
 
@@ -230,11 +230,11 @@ int main(int argc, char **argv)
         }
         if (strcmp(arg, "--out") != 0 && strcmp(arg, "--size") != 0 &&
             strcmp(arg, "--assets") != 0) {
-            fprintf(stderr, "quill-viewer: unknown argument '%s'\n%s", arg, usage);
+            fprintf(stderr, "quillkit-viewer: unknown argument '%s'\n%s", arg, usage);
             return 2;
         }
         if (i + 1 >= argc) {
-            fprintf(stderr, "quill-viewer: %s needs a value\n%s", arg, usage);
+            fprintf(stderr, "quillkit-viewer: %s needs a value\n%s", arg, usage);
             return 2;
         }
         if (strcmp(arg, "--out") == 0) {
@@ -242,27 +242,27 @@ int main(int argc, char **argv)
         } else if (strcmp(arg, "--assets") == 0) {
             assets = argv[++i];
         } else if (!parse_size(argv[++i], &size)) {
-            fprintf(stderr, "quill-viewer: --size wants a whole number from 1 to %d, not '%s'\n",
+            fprintf(stderr, "quillkit-viewer: --size wants a whole number from 1 to %d, not '%s'\n",
                     GALLERY_MAX_SIZE, argv[i]);
             return 2;
         }
     }
     if (out == NULL || out[0] == '\0') {
-        fprintf(stderr, "quill-viewer: no output directory given\n%s", usage);
+        fprintf(stderr, "quillkit-viewer: no output directory given\n%s", usage);
         return 2;
     }
 
     /* The output path is fixed before moving into the assets directory. */
     if (!make_dirs(out)) {
-        fprintf(stderr, "quill-viewer: cannot make directory '%s': %s\n", out, strerror(errno));
+        fprintf(stderr, "quillkit-viewer: cannot make directory '%s': %s\n", out, strerror(errno));
         return 1;
     }
     if (realpath(out, out_abs) == NULL) {
-        fprintf(stderr, "quill-viewer: cannot resolve '%s': %s\n", out, strerror(errno));
+        fprintf(stderr, "quillkit-viewer: cannot resolve '%s': %s\n", out, strerror(errno));
         return 1;
     }
     if (chdir(assets) != 0) {
-        fprintf(stderr, "quill-viewer: cannot enter the assets directory '%s': %s\n", assets,
+        fprintf(stderr, "quillkit-viewer: cannot enter the assets directory '%s': %s\n", assets,
                 strerror(errno));
         return 1;
     }

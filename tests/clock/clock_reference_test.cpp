@@ -4,7 +4,7 @@
 //
 // The PNGs in reference/ were generated once from this code, after the
 // pictures had been inspected by eye and the probe tests had passed, by
-// running this test with QUILL_UPDATE_CLOCK_REFERENCES=1. Regenerate them the
+// running this test with QUILLKIT_UPDATE_CLOCK_REFERENCES=1. Regenerate them the
 // same way only after checking a deliberate change of the pictures.
 #include "qxdraw.h"
 
@@ -51,8 +51,8 @@ TEST_P(Reference, MatchesTheCommittedPicture)
     }
     ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
 
-    const std::string path = std::string(QUILL_CLOCK_REFERENCE_DIR) + "/" + r.name + ".png";
-    if (const char *update = std::getenv("QUILL_UPDATE_CLOCK_REFERENCES"); update && *update == '1') {
+    const std::string path = std::string(QUILLKIT_CLOCK_REFERENCE_DIR) + "/" + r.name + ".png";
+    if (const char *update = std::getenv("QUILLKIT_UPDATE_CLOCK_REFERENCES"); update && *update == '1') {
         ASSERT_EQ(cairo_surface_write_to_png(c.surface.get(), path.c_str()), CAIRO_STATUS_SUCCESS);
         GTEST_SKIP() << "wrote " << path;
     }

@@ -1,7 +1,7 @@
 // Shared helpers for the clock tests: image surfaces on a white ground and
 // pixel reads.
-#ifndef QUILL_TESTS_CLOCK_SUPPORT_H
-#define QUILL_TESTS_CLOCK_SUPPORT_H
+#ifndef QUILLKIT_TESTS_CLOCK_SUPPORT_H
+#define QUILLKIT_TESTS_CLOCK_SUPPORT_H
 
 #include <cairo.h>
 

@@ -9,13 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-using quill_test::ScratchDir;
+using quillkit_test::ScratchDir;
 
 std::string rejection(const std::string& arg)
 {
@@ -43,7 +44,7 @@ TEST_P(RejectTest, PrintsOneMessageAndLeavesAnEmptyModule)
     for (const std::string& file : c.files) dir.write(file, "cairo_fill (cr);\n");
     dir.write("snippets.c", "an older module\n");
 
-    const quill_test::RunResult run = quill_test::run_quillmake(dir.path(), c.args);
+    const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), c.args);
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.err, rejection(c.rejected));  // one message: later arguments are not looked at
     EXPECT_EQ(run.out, "");
@@ -69,11 +70,49 @@ INSTANTIATE_TEST_SUITE_P(
                    "notes.txt"}),
     [](const auto& p) { return std::string(p.param.label); });
 
+// --help and --version answer on standard output, whatever else is on the
+// command line, and leave an existing module (or its absence) alone.
+struct QueryCase {
+    const char* label;
+    std::vector<std::string> args;
+    const char* output_starts;
+    bool old_module;  // whether a snippets.c exists beforehand
+};
+void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.label; }
+
+class QueryTest : public ::testing::TestWithParam<QueryCase> {};
+
+TEST_P(QueryTest, AnswersAndTouchesNoFile)
+{
+    const QueryCase& c = GetParam();
+    ScratchDir dir;
+    dir.write("a.cairo", "cairo_fill (cr);\n");
+    if (c.old_module) dir.write("snippets.c", "an older module\n");
+
+    const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), c.args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.rfind(c.output_starts, 0), 0u) << run.out;
+    if (c.old_module)
+        EXPECT_EQ(quillkit_test::read_file(dir / "snippets.c"), "an older module\n");
+    else
+        EXPECT_FALSE(fs::exists(dir / "snippets.c"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, QueryTest,
+    ::testing::Values(QueryCase{"help", {"--help"}, "usage: quillmake ", false},
+                      QueryCase{"version", {"--version"}, "quillmake 1.", false},
+                      QueryCase{"version_after_snippet", {"a.cairo", "--version"}, "quillmake 1.", true},
+                      QueryCase{"help_before_missing_snippet", {"--help", "missing.cairo"},
+                                "usage: quillmake ", true}),
+    [](const auto& p) { return std::string(p.param.label); });
+
 // Runs that fail after snippets.c was created: status 1, one message naming
 // the file and the reason, and no module left behind.
 class FailureTest : public ::testing::Test {
 protected:
-    void expect_failed_without_module(const quill_test::RunResult& run, const std::string& message)
+    void expect_failed_without_module(const quillkit_test::RunResult& run, const std::string& message)
     {
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, message);
@@ -86,7 +125,7 @@ protected:
 TEST_F(FailureTest, FullDiskWithoutSnippets)
 {
     fs::create_symlink("/dev/full", dir / "snippets.c");
-    expect_failed_without_module(quill_test::run_quillmake(dir.path(), {}),
+    expect_failed_without_module(quillkit_test::run_quillmake(dir.path(), {}),
                                  failure("cannot write", "snippets.c", ENOSPC));
 }
 
@@ -95,7 +134,7 @@ TEST_F(FailureTest, FullDiskWithALargeSnippet)
     // Large enough that the writes fail midway, not only at the close.
     dir.write("big.cairo", std::string(3 << 20, 'a') + "\n");
     fs::create_symlink("/dev/full", dir / "snippets.c");
-    expect_failed_without_module(quill_test::run_quillmake(dir.path(), {"big.cairo"}),
+    expect_failed_without_module(quillkit_test::run_quillmake(dir.path(), {"big.cairo"}),
                                  failure("cannot write", "snippets.c", ENOSPC));
 }
 
@@ -103,7 +142,7 @@ TEST_F(FailureTest, SnippetThatIsADirectory)
 {
     dir.write("a.cairo", "cairo_fill (cr);\n");
     fs::create_directory(dir / "x.cairo");
-    expect_failed_without_module(quill_test::run_quillmake(dir.path(), {"a.cairo", "x.cairo"}),
+    expect_failed_without_module(quillkit_test::run_quillmake(dir.path(), {"a.cairo", "x.cairo"}),
                                  failure("cannot read", "x.cairo", EISDIR));
 }
 
@@ -111,7 +150,7 @@ TEST_F(FailureTest, OutputCannotBeCreated)
 {
     fs::create_directory(dir / "snippets.c");
     dir.write("a.cairo", "cairo_fill (cr);\n");
-    const quill_test::RunResult run = quill_test::run_quillmake(dir.path(), {"a.cairo"});
+    const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), {"a.cairo"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, failure("cannot create", "snippets.c", EISDIR));
     EXPECT_TRUE(fs::is_directory(dir / "snippets.c")) << "what was in the way must stay";
@@ -127,10 +166,10 @@ TEST_P(VanishingSnippetTest, ReportsTheSnippetAndRemovesTheModule)
     dir.write("b.cairo", "cairo_stroke (cr);\n");
     std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0";
     if (const char* given = std::getenv("ASAN_OPTIONS")) asan += std::string(":") + given;
-    const quill_test::RunResult run = quill_test::run_quillmake(
+    const quillkit_test::RunResult run = quillkit_test::run_quillmake(
         dir.path(), {"a.cairo", "b.cairo"},
-        {std::string("LD_PRELOAD=") + QUILL_FAIL_OPEN, "QUILL_FAIL_OPEN_PATH=b.cairo",
-         "QUILL_FAIL_OPEN_AT=" + std::to_string(GetParam()), asan});
+        {std::string("LD_PRELOAD=") + QUILLKIT_FAIL_OPEN, "QUILLKIT_FAIL_OPEN_PATH=b.cairo",
+         "QUILLKIT_FAIL_OPEN_AT=" + std::to_string(GetParam()), asan});
     expect_failed_without_module(run, failure("cannot open", "b.cairo", ENOENT));
 }
 
@@ -155,16 +194,16 @@ TEST(LimitsTest, ManySnippetsAndLongNamesAreWrittenInFull)
         "cairo_stroke (cr);\n");
     add((dir / "absolute.cairo").string(), "cairo_fill (cr);");
 
-    const quill_test::RunResult run = quill_test::run_quillmake(dir.path(), args);
+    const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), args);
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::string module = quill_test::read_file(dir / "snippets.c");
+    const std::string module = quillkit_test::read_file(dir / "snippets.c");
     EXPECT_NE(module.find("\n\nint snippet_count=602;\n\nconst char *snippet_name[603]={\n"),
               std::string::npos);
-    quill_test::ModuleTables tables;
-    ASSERT_EQ(quill_test::read_tables(module, tables), "");
+    quillkit_test::ModuleTables tables;
+    ASSERT_EQ(quillkit_test::read_tables(module, tables), "");
     EXPECT_EQ(tables.names, names);
     EXPECT_EQ(tables.sources, texts);
-    EXPECT_EQ(quill_test::check_dispatcher(module, tables.end, names, texts), "");
+    EXPECT_EQ(quillkit_test::check_dispatcher(module, tables.end, names, texts), "");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 namespace {
 
-using quill_test::ScratchDir;
+using quillkit_test::ScratchDir;
 
 struct SnippetFile {
     std::string path;   // also the argument given to quillmake
@@ -72,11 +72,11 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
     }
     args.push_back("q\"uote.cairo");  // a duplicate: the lookup finds the first
 
-    const quill_test::RunResult made = quill_test::run_quillmake(dir.path(), args);
+    const quillkit_test::RunResult made = quillkit_test::run_quillmake(dir.path(), args);
     ASSERT_EQ(made.status, 0) << made.err;
-    const std::string module = quill_test::read_file(dir / "snippets.c");
-    quill_test::ModuleTables tables;
-    ASSERT_EQ(quill_test::read_tables(module, tables), "");
+    const std::string module = quillkit_test::read_file(dir / "snippets.c");
+    quillkit_test::ModuleTables tables;
+    ASSERT_EQ(quillkit_test::read_tables(module, tables), "");
     ASSERT_EQ(tables.names.size(), snippets.size() + 1);
     for (std::size_t i = 0; i < snippets.size(); ++i) {
         const SnippetFile& file = snippets[i];
@@ -92,13 +92,13 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
     cc.insert(cc.end(), {"snippets.c", std::string(kCompileDir) + "/early_cairo.c",
                          std::string(kCompileDir) + "/check_module.c", "-o", "check_module"});
     cc.insert(cc.end(), std::begin(kCairoLibs), std::end(kCairoLibs));
-    const quill_test::RunResult built = quill_test::run_program(dir.path(), cc);
+    const quillkit_test::RunResult built = quillkit_test::run_program(dir.path(), cc);
     ASSERT_EQ(built.status, 0) << built.out << built.err;
     EXPECT_EQ(built.err, "") << "the compiler warned";
 
     std::vector<std::string> check{(dir / "check_module").string()};
     check.insert(check.end(), args.begin(), args.end());
-    const quill_test::RunResult checked = quill_test::run_program(dir.path(), check);
+    const quillkit_test::RunResult checked = quillkit_test::run_program(dir.path(), check);
     EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
 }
 

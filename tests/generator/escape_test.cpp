@@ -14,7 +14,7 @@ using namespace std::string_literals;
 
 std::string module_for(const std::string& name, const std::string& text)
 {
-    return quill::render_module({name}, {text});
+    return quillkit::render_module({name}, {text});
 }
 
 // --- Exact forms -----------------------------------------------------------
@@ -102,18 +102,18 @@ TEST(CountTest, CountsAndSizesGrowWithTheirDigits)
             names.push_back("n" + std::to_string(i));
             texts.push_back(std::to_string(i) + ";");
         }
-        const std::string module = quill::render_module(names, texts);
+        const std::string module = quillkit::render_module(names, texts);
         const std::string counts = "\n\nint snippet_count=" + std::to_string(n) +
                                    ";\n\nconst char *snippet_name[" + std::to_string(n + 1) + "]={\n";
         EXPECT_NE(module.find(counts), std::string::npos) << n;
         EXPECT_NE(module.find("\n\nconst char *snippet_source[" + std::to_string(n + 1) + "]={\n"),
                   std::string::npos)
             << n;
-        quill_test::ModuleTables tables;
-        ASSERT_EQ(quill_test::read_tables(module, tables), "") << n;
+        quillkit_test::ModuleTables tables;
+        ASSERT_EQ(quillkit_test::read_tables(module, tables), "") << n;
         EXPECT_EQ(tables.names, names);
         EXPECT_EQ(tables.sources, texts);
-        EXPECT_EQ(quill_test::check_dispatcher(module, tables.end, names, texts), "") << n;
+        EXPECT_EQ(quillkit_test::check_dispatcher(module, tables.end, names, texts), "") << n;
     }
 }
 
@@ -151,15 +151,15 @@ TEST(RoundTripTest, TablesDecodeToTheExactInput)
             names.push_back(name);
             texts.push_back(text);
         }
-    const std::string module = quill::render_module(names, texts);
-    quill_test::ModuleTables tables;
-    ASSERT_EQ(quill_test::read_tables(module, tables), "");
+    const std::string module = quillkit::render_module(names, texts);
+    quillkit_test::ModuleTables tables;
+    ASSERT_EQ(quillkit_test::read_tables(module, tables), "");
     ASSERT_EQ(tables.names.size(), names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(tables.names[i], names[i]) << i;
         EXPECT_EQ(tables.sources[i], texts[i]) << i;
     }
-    EXPECT_EQ(quill_test::check_dispatcher(module, tables.end, names, texts), "");
+    EXPECT_EQ(quillkit_test::check_dispatcher(module, tables.end, names, texts), "");
 }
 
 // The reader itself must reject what a compiler rejects, or the round trips
@@ -167,26 +167,26 @@ TEST(RoundTripTest, TablesDecodeToTheExactInput)
 TEST(ReaderTest, RejectsBrokenLiterals)
 {
     std::string out;
-    EXPECT_EQ(quill_test::decode_literal_body("a\\\"b\\\\\\101\\x41\\?", out), "");
+    EXPECT_EQ(quillkit_test::decode_literal_body("a\\\"b\\\\\\101\\x41\\?", out), "");
     EXPECT_EQ(out, "a\"b\\AA?");
     for (const char* broken : {"a\"b", "a\nb", "a\rb", "a\\", "\\q", "\\x", "\\x100", "\\400"}) {
         out.clear();
-        EXPECT_NE(quill_test::decode_literal_body(broken, out), "") << broken;
+        EXPECT_NE(quillkit_test::decode_literal_body(broken, out), "") << broken;
     }
     out.clear();
-    EXPECT_EQ(quill_test::decode_literal_body("a\\\nb", out), "");  // a splice
+    EXPECT_EQ(quillkit_test::decode_literal_body("a\\\nb", out), "");  // a splice
     EXPECT_EQ(out, "ab");
 }
 
 TEST(ReaderTest, SeesACommentThatEndsEarly)
 {
-    const std::string good = quill::render_module({"a*/b"}, {"x();"});
-    quill_test::ModuleTables tables;
-    ASSERT_EQ(quill_test::read_tables(good, tables), "");
-    ASSERT_EQ(quill_test::check_dispatcher(good, tables.end, {"a*/b"}, {"x();"}), "");
+    const std::string good = quillkit::render_module({"a*/b"}, {"x();"});
+    quillkit_test::ModuleTables tables;
+    ASSERT_EQ(quillkit_test::read_tables(good, tables), "");
+    ASSERT_EQ(quillkit_test::check_dispatcher(good, tables.end, {"a*/b"}, {"x();"}), "");
     std::string bad = good;
     bad.replace(bad.find("a*\\/b"), 5, "a*/b");
-    EXPECT_NE(quill_test::check_dispatcher(bad, tables.end, {"a*/b"}, {"x();"}), "");
+    EXPECT_NE(quillkit_test::check_dispatcher(bad, tables.end, {"a*/b"}, {"x();"}), "");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-/* Preloaded into quillmake by the tests: the QUILL_FAIL_OPEN_AT-th fopen of
- * the path QUILL_FAIL_OPEN_PATH fails with ENOENT, as if the snippet had been
+/* Preloaded into quillmake by the tests: the QUILLKIT_FAIL_OPEN_AT-th fopen of
+ * the path QUILLKIT_FAIL_OPEN_PATH fails with ENOENT, as if the snippet had been
  * removed between the argument scan and the reading of its text. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -16,8 +16,8 @@ static int opens_seen;
 static FILE *
 open_or_fail (const char *symbol, const char *path, const char *mode)
 {
-    const char *target = getenv ("QUILL_FAIL_OPEN_PATH");
-    const char *at = getenv ("QUILL_FAIL_OPEN_AT");
+    const char *target = getenv ("QUILLKIT_FAIL_OPEN_PATH");
+    const char *at = getenv ("QUILLKIT_FAIL_OPEN_AT");
     fopen_fn real = (fopen_fn) dlsym (RTLD_NEXT, symbol);
     if (target != NULL && at != NULL && path != NULL && strcmp (path, target) == 0 &&
         ++opens_seen == atoi (at)) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-using quill_test::ScratchDir;
+using quillkit_test::ScratchDir;
 
 std::string high_bytes()
 {
@@ -61,12 +61,12 @@ TEST_P(GoldenTest, WritesTheModuleByteForByte)
     // An old module is emptied first, whatever its size.
     dir.write("snippets.c", std::string(5000, 'x'));
 
-    const quill_test::RunResult run = quill_test::run_quillmake(dir.path(), c.args);
+    const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), c.args);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "");
-    const std::string expected = quill_test::read_file(std::string(QUILL_GOLDEN_DIR) + "/" + c.golden);
-    const std::string written = quill_test::read_file(dir / "snippets.c");
+    const std::string expected = quillkit_test::read_file(std::string(QUILLKIT_GOLDEN_DIR) + "/" + c.golden);
+    const std::string written = quillkit_test::read_file(dir / "snippets.c");
     EXPECT_EQ(written, expected);
 }
 
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(Modules, GoldenTest, ::testing::ValuesIn(golden_cases()
 TEST(GoldenFiles, EmptyModuleHasTheDescribedSize)
 {
     // Rows 1-5, 7-9, 13-15 and 20-24 with N = 0 add up to 1487 bytes.
-    EXPECT_EQ(quill_test::read_file(std::string(QUILL_GOLDEN_DIR) + "/empty.golden").size(), 1487u);
+    EXPECT_EQ(quillkit_test::read_file(std::string(QUILLKIT_GOLDEN_DIR) + "/empty.golden").size(), 1487u);
 }
 
 }  // namespace

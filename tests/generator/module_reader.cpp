@@ -1,6 +1,6 @@
 #include "module_reader.h"
 
-namespace quill_test {
+namespace quillkit_test {
 namespace {
 
 constexpr std::string_view kHeader =
@@ -260,4 +260,4 @@ std::string check_dispatcher(std::string_view module, std::size_t pos,
     return {};
 }
 
-}  // namespace quill_test
+}  // namespace quillkit_test

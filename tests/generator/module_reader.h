@@ -6,15 +6,15 @@
 // literals are decoded; trigraphs are not (gcc's gnu modes and C23 ignore
 // them). A raw newline or CR inside a literal is an error, as it is for gcc
 // and clang.
-#ifndef QUILL_TESTS_GENERATOR_MODULE_READER_H
-#define QUILL_TESTS_GENERATOR_MODULE_READER_H
+#ifndef QUILLKIT_TESTS_GENERATOR_MODULE_READER_H
+#define QUILLKIT_TESTS_GENERATOR_MODULE_READER_H
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace quill_test {
+namespace quillkit_test {
 
 struct ModuleTables {
     std::vector<std::string> names;    // decoded entries of snippet_name
@@ -38,6 +38,6 @@ std::string check_dispatcher(std::string_view module, std::size_t pos,
                              const std::vector<std::string>& names,
                              const std::vector<std::string>& texts);
 
-}  // namespace quill_test
+}  // namespace quillkit_test
 
 #endif

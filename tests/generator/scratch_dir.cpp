@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace quill_test {
+namespace quillkit_test {
 namespace {
 
 std::string slurp(std::FILE* file)
@@ -30,7 +30,7 @@ std::string slurp(std::FILE* file)
 
 ScratchDir::ScratchDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quill-gen-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillkit-gen-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         ADD_FAILURE() << "mkdtemp failed";
         return;
@@ -118,4 +118,4 @@ std::string read_file(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-}  // namespace quill_test
+}  // namespace quillkit_test

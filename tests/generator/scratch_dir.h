@@ -1,14 +1,14 @@
 // Helpers for the tests that run programs: a scratch directory per test and
 // a child process run in it with its output captured.
-#ifndef QUILL_TESTS_GENERATOR_SCRATCH_DIR_H
-#define QUILL_TESTS_GENERATOR_SCRATCH_DIR_H
+#ifndef QUILLKIT_TESTS_GENERATOR_SCRATCH_DIR_H
+#define QUILLKIT_TESTS_GENERATOR_SCRATCH_DIR_H
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace quill_test {
+namespace quillkit_test {
 
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes.
@@ -47,6 +47,6 @@ RunResult run_quillmake(const std::filesystem::path& cwd, const std::vector<std:
 // The whole content of a file; fails the current test if it cannot be read.
 std::string read_file(const std::filesystem::path& path);
 
-}  // namespace quill_test
+}  // namespace quillkit_test
 
 #endif

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace quill_test {
+namespace quillkit_test {
 
 namespace {
 // The recording in progress; the stand-ins have no other way to reach it.
@@ -77,15 +77,15 @@ void PathRecording::add(cairo_t *cr, const PathCall &call)
     calls_.push_back(call);
 }
 
-} // namespace quill_test
+} // namespace quillkit_test
 
 // The stand-ins, under cairo's own names.
 extern "C" {
-void cairo_move_to(cairo_t *cr, double x, double y) { quill_test::record(cr, quill_test::move(x, y)); }
-void cairo_line_to(cairo_t *cr, double x, double y) { quill_test::record(cr, quill_test::line(x, y)); }
+void cairo_move_to(cairo_t *cr, double x, double y) { quillkit_test::record(cr, quillkit_test::move(x, y)); }
+void cairo_line_to(cairo_t *cr, double x, double y) { quillkit_test::record(cr, quillkit_test::line(x, y)); }
 void cairo_curve_to(cairo_t *cr, double x1, double y1, double x2, double y2, double x3, double y3)
 {
-    quill_test::record(cr, quill_test::curve(x1, y1, x2, y2, x3, y3));
+    quillkit_test::record(cr, quillkit_test::curve(x1, y1, x2, y2, x3, y3));
 }
-void cairo_close_path(cairo_t *cr) { quill_test::record(cr, quill_test::close()); }
+void cairo_close_path(cairo_t *cr) { quillkit_test::record(cr, quillkit_test::close()); }
 }

@@ -2,15 +2,15 @@
 //
 // Linked into a test binary without cairo itself, so shapekit's calls land
 // here and can be compared call by call with the expected path.
-#ifndef QUILL_TESTS_PATH_RECORDER_H
-#define QUILL_TESTS_PATH_RECORDER_H
+#ifndef QUILLKIT_TESTS_PATH_RECORDER_H
+#define QUILLKIT_TESTS_PATH_RECORDER_H
 
 #include <array>
 #include <cairo.h>
 #include <ostream>
 #include <vector>
 
-namespace quill_test {
+namespace quillkit_test {
 
 enum class Op { move_to, line_to, curve_to, close_path };
 
@@ -49,6 +49,6 @@ private:
     int foreign_calls_ = 0;
 };
 
-} // namespace quill_test
+} // namespace quillkit_test
 
 #endif

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-using namespace quill_test;
+using namespace quillkit_test;
 
 namespace {
 

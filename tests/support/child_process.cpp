@@ -11,7 +11,7 @@
 
 extern char **environ;
 
-namespace quill_test {
+namespace quillkit_test {
 
 namespace {
 
@@ -134,4 +134,4 @@ void sleep_ms(int ms)
     }
 }
 
-} // namespace quill_test
+} // namespace quillkit_test

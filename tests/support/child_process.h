@@ -1,13 +1,13 @@
 // child_process.h - a program started by a test, and always ended with it.
-#ifndef QUILL_TESTS_CHILD_PROCESS_H
-#define QUILL_TESTS_CHILD_PROCESS_H
+#ifndef QUILLKIT_TESTS_CHILD_PROCESS_H
+#define QUILLKIT_TESTS_CHILD_PROCESS_H
 
 #include <csignal>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
-namespace quill_test {
+namespace quillkit_test {
 
 class ChildProcess {
 public:
@@ -50,6 +50,6 @@ std::string read_file(const std::string &path);
 // Sleeps for `ms` milliseconds.
 void sleep_ms(int ms);
 
-} // namespace quill_test
+} // namespace quillkit_test
 
 #endif

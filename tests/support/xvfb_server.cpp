@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-namespace quill_test {
+namespace quillkit_test {
 
 namespace {
 
@@ -116,4 +116,4 @@ XvfbServer::Attempt XvfbServer::try_display(int number, const std::vector<std::s
     return Attempt::failed; // `process` stops the server on the way out
 }
 
-} // namespace quill_test
+} // namespace quillkit_test

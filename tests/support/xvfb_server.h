@@ -1,6 +1,6 @@
 // xvfb_server.h - a private Xvfb for one test, on a display nobody else uses.
-#ifndef QUILL_TESTS_XVFB_SERVER_H
-#define QUILL_TESTS_XVFB_SERVER_H
+#ifndef QUILLKIT_TESTS_XVFB_SERVER_H
+#define QUILLKIT_TESTS_XVFB_SERVER_H
 
 #include <X11/Xlib.h>
 #include <memory>
@@ -9,7 +9,7 @@
 
 #include "child_process.h"
 
-namespace quill_test {
+namespace quillkit_test {
 
 // Starts `Xvfb :N -screen 0 640x480x24 -nolisten tcp -noreset <extra_args>`
 // (e.g. {"-extension", "Composite"}) on the first free N from 90 up and opens
@@ -43,6 +43,6 @@ private:
     std::string error_;
 };
 
-} // namespace quill_test
+} // namespace quillkit_test
 
 #endif

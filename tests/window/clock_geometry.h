@@ -2,14 +2,14 @@
 // the face is drawn in the unit square stretched over the picture, ticks on a
 // ring of radius 0.465 about the centre (minute 0 straight down, minute 15 at
 // the left), the hands pivoting on the centre.
-#ifndef QUILL_TESTS_CLOCK_GEOMETRY_H
-#define QUILL_TESTS_CLOCK_GEOMETRY_H
+#ifndef QUILLKIT_TESTS_CLOCK_GEOMETRY_H
+#define QUILLKIT_TESTS_CLOCK_GEOMETRY_H
 
 #include <cmath>
 
 #include "pixels.h"
 
-namespace quill_test {
+namespace quillkit_test {
 
 constexpr double pi = 3.141592653589793;
 constexpr double tick_ring_radius = 0.465;
@@ -36,6 +36,6 @@ inline Point along_hand(double degrees, double distance, double width, double he
   return {width * (0.5 + distance * std::sin(theta)), height * (0.5 - distance * std::cos(theta))};
 }
 
-}  // namespace quill_test
+}  // namespace quillkit_test
 
-#endif  // QUILL_TESTS_CLOCK_GEOMETRY_H
+#endif  // QUILLKIT_TESTS_CLOCK_GEOMETRY_H

@@ -1,12 +1,12 @@
 // pixels.h - reading pixels of cairo image surfaces and X images in tests.
-#ifndef QUILL_TESTS_PIXELS_H
-#define QUILL_TESTS_PIXELS_H
+#ifndef QUILLKIT_TESTS_PIXELS_H
+#define QUILLKIT_TESTS_PIXELS_H
 
 #include <cmath>
 #include <cstdint>
 #include <ostream>
 
-namespace quill_test {
+namespace quillkit_test {
 
 // A premultiplied pixel, 0..255 per channel.
 struct Argb {
@@ -38,6 +38,6 @@ inline Argb accent_blue() { return opaque(0.231, 0.502, 0.682); }
 inline Argb light_grey() { return opaque(0.73, 0.73, 0.73); }
 inline Argb black() { return {255, 0, 0, 0}; }
 
-}  // namespace quill_test
+}  // namespace quillkit_test
 
-#endif  // QUILL_TESTS_PIXELS_H
+#endif  // QUILLKIT_TESTS_PIXELS_H

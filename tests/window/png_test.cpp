@@ -13,7 +13,7 @@
 #include "clock_geometry.h"
 #include "pixels.h"
 
-namespace quill_test {
+namespace quillkit_test {
 namespace {
 
 constexpr int png_size = 400;
@@ -224,4 +224,4 @@ TEST(PngTest, BadArgumentsWriteNoFile) {
 }
 
 }  // namespace
-}  // namespace quill_test
+}  // namespace quillkit_test

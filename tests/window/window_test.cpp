@@ -22,7 +22,7 @@
 #include "pixels.h"
 #include "xvfb_server.h"
 
-namespace quill_test {
+namespace quillkit_test {
 namespace {
 
 constexpr int window_size = 200;
@@ -310,4 +310,4 @@ TEST_F(ClockWindowTest, FallsBackToAnOpaqueWindowWithoutAnArgbVisual) {
 }
 
 }  // namespace
-}  // namespace quill_test
+}  // namespace quillkit_test

@@ -10,7 +10,7 @@
 
 namespace {
 
-using quill_test::XvfbServer;
+using quillkit_test::XvfbServer;
 
 // How many visuals match the template.
 int count_entries(Display *dpy, long mask, XVisualInfo *templ)

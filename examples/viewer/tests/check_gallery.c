@@ -1,4 +1,4 @@
-/* check_gallery DIR SIZE - checks what quill-viewer wrote into DIR at --size
+/* check_gallery DIR SIZE - checks what quillkit-viewer wrote into DIR at --size
  * SIZE: a picture of every linked snippet, SIZE x SIZE, opaque and not blank,
  * with the colours that the snippet's geometry puts at chosen points, and the
  * contact sheet with every thumbnail in its cell.

@@ -10,7 +10,7 @@ function(expect status pattern)
   execute_process(COMMAND ${VIEWER} ${ARGN}
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc STREQUAL "${status}" OR NOT err MATCHES "${pattern}")
-    message(SEND_ERROR "quill-viewer ${ARGN}\n  wanted status ${status} and /${pattern}/\n"
+    message(SEND_ERROR "quillkit-viewer ${ARGN}\n  wanted status ${status} and /${pattern}/\n"
       "  got status ${rc}, stderr:\n${err}")
   endif()
 endfunction()
@@ -41,6 +41,6 @@ foreach(file png_background.png svg_background.png contact-sheet.png)
 endforeach()
 
 execute_process(COMMAND ${VIEWER} --help RESULT_VARIABLE rc OUTPUT_VARIABLE out)
-if(NOT rc EQUAL 0 OR NOT out MATCHES "usage: quill-viewer --out DIR")
+if(NOT rc EQUAL 0 OR NOT out MATCHES "usage: quillkit-viewer --out DIR")
   message(SEND_ERROR "--help: status ${rc}, output:\n${out}")
 endif()

@@ -4,8 +4,8 @@
  * svg-cairo; early_cairo.c provides them over today's cairo. The SVG side is
  * a stand-in that paints a known rectangle, enough to check the module's
  * scaling without an SVG library. */
-#ifndef QUILL_TEST_SNIPPETS_H
-#define QUILL_TEST_SNIPPETS_H
+#ifndef QUILLKIT_TEST_SNIPPETS_H
+#define QUILLKIT_TEST_SNIPPETS_H
 
 #include <cairo.h>
 #include <stdio.h>

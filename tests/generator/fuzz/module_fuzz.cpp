@@ -48,19 +48,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         texts.push_back(in.ConsumeRandomLengthString(kMaxTextLength));
     }
 
-    const std::string module = quill::render_module(names, texts);
+    const std::string module = quillkit::render_module(names, texts);
 
-    quill_test::ModuleTables tables;
-    if (std::string error = quill_test::read_tables(module, tables); !error.empty()) fail(error);
+    quillkit_test::ModuleTables tables;
+    if (std::string error = quillkit_test::read_tables(module, tables); !error.empty()) fail(error);
     if (tables.names != names) fail("name table does not decode to the names");
     if (tables.sources != texts) fail("source table does not decode to the snippet bytes");
-    if (std::string error = quill_test::check_dispatcher(module, tables.end, names, texts);
+    if (std::string error = quillkit_test::check_dispatcher(module, tables.end, names, texts);
         !error.empty())
         fail(error);
 
     // The "     default:" that follows the last case is the last one in the
     // module: the fixed functions after it contain none.
-    static const std::string empty_tail = fixed_tail(quill::render_module({}, {}));
+    static const std::string empty_tail = fixed_tail(quillkit::render_module({}, {}));
     if (fixed_tail(module) != empty_tail) fail("fixed text after the dispatcher differs");
     return 0;
 }

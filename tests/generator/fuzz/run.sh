@@ -3,21 +3,21 @@
 #
 #   tests/generator/fuzz/run.sh [seconds]     (default 60)
 #
-# Configures a clang build with QUILL_FUZZ=ON in build/fuzz (or in
-# $QUILL_FUZZ_BUILD_DIR), builds the target and fuzzes from an empty corpus in
+# Configures a clang build with QUILLKIT_FUZZ=ON in build/fuzz (or in
+# $QUILLKIT_FUZZ_BUILD_DIR), builds the target and fuzzes from an empty corpus in
 # a temporary directory. Fails on any finding.
 set -euo pipefail
 
 seconds="${1:-60}"
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../../.." && pwd)"
-build="${QUILL_FUZZ_BUILD_DIR:-$root/build/fuzz}"
+build="${QUILLKIT_FUZZ_BUILD_DIR:-$root/build/fuzz}"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DQUILL_FUZZ=ON -DQUILL_BUILD_EXAMPLES=OFF
+    -DQUILLKIT_FUZZ=ON -DQUILLKIT_BUILD_EXAMPLES=OFF
 fi
 cmake --build "$build" --target generator_fuzz -j2
 

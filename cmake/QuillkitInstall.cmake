@@ -1,0 +1,84 @@
+# Install rules: libraries, headers, pkg-config files, the CMake package and
+# the programs, in three components that are also the Debian packages:
+#
+#   runtime       the shared libraries                         libquillkit1
+#   development   headers, static archives, .so links,         libquillkit-dev
+#                 pkg-config files, the CMake package
+#   tools         quillmake, qxclock and their manual pages    quillkit-tools
+include(CMakePackageConfigHelpers)
+
+set(QUILLKIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quillkit)
+get_property(modules GLOBAL PROPERTY QUILLKIT_MODULES)
+get_property(headers GLOBAL PROPERTY QUILLKIT_HEADERS)
+get_property(pkgconfig_templates GLOBAL PROPERTY QUILLKIT_PKGCONFIG)
+list(TRANSFORM modules APPEND _static OUTPUT_VARIABLE static_modules)
+
+install(TARGETS ${modules} EXPORT quillkit-targets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
+install(TARGETS ${static_modules} EXPORT quillkit-targets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quillkit COMPONENT development)
+
+# The programs have an export set of their own, installed with them: the
+# development files do not need the tools, and find_package(quillkit) offers
+# quillkit::quillmake only where quillmake is installed.
+install(TARGETS quillmake EXPORT quillkit-tools-targets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+if(TARGET qxclock)
+  install(TARGETS qxclock RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+endif()
+get_property(manpages GLOBAL PROPERTY QUILLKIT_MANPAGES)
+install(FILES ${manpages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+
+install(EXPORT quillkit-targets NAMESPACE quillkit:: DESTINATION ${QUILLKIT_CMAKE_DIR}
+  COMPONENT development)
+install(EXPORT quillkit-tools-targets NAMESPACE quillkit:: DESTINATION ${QUILLKIT_CMAKE_DIR}
+  COMPONENT tools)
+configure_package_config_file(
+  ${CMAKE_CURRENT_LIST_DIR}/quillkit-config.cmake.in
+  ${PROJECT_BINARY_DIR}/quillkit-config.cmake
+  INSTALL_DESTINATION ${QUILLKIT_CMAKE_DIR})
+write_basic_package_version_file(
+  ${PROJECT_BINARY_DIR}/quillkit-config-version.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES
+  ${PROJECT_BINARY_DIR}/quillkit-config.cmake
+  ${PROJECT_BINARY_DIR}/quillkit-config-version.cmake
+  DESTINATION ${QUILLKIT_CMAKE_DIR} COMPONENT development)
+
+# pkg-config files. Inside each, the prefix is the installed file's own place,
+# ${pcfiledir}/../.., so the tree works wherever it is put (cmake --install
+# --prefix DIR, or an unpacked Debian package). An absolute
+# CMAKE_INSTALL_LIBDIR keeps the real prefix.
+set(pcdir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+set(pc_prefix ${CMAKE_INSTALL_PREFIX})
+set(pc_libdir ${CMAKE_INSTALL_FULL_LIBDIR})
+set(pc_includedir ${CMAKE_INSTALL_FULL_INCLUDEDIR})
+set(pc_bindir ${CMAKE_INSTALL_FULL_BINDIR})
+if(NOT IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+  file(RELATIVE_PATH up /quillkit-prefix/${pcdir} /quillkit-prefix)
+  string(REGEX REPLACE "/$" "" up "${up}")
+  set(pc_prefix "\${pcfiledir}/${up}")
+  set(pc_libdir "\${prefix}/${CMAKE_INSTALL_LIBDIR}")
+  foreach(kind INCLUDEDIR BINDIR)
+    if(NOT IS_ABSOLUTE "${CMAKE_INSTALL_${kind}}")
+      string(TOLOWER ${kind} var)
+      set(pc_${var} "\${prefix}/${CMAKE_INSTALL_${kind}}")
+    endif()
+  endforeach()
+endif()
+foreach(template IN LISTS pkgconfig_templates)
+  get_filename_component(name ${template} NAME_WE)
+  configure_file(${template} ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc DESTINATION ${pcdir} COMPONENT development)
+endforeach()
+
+# cmake --build <dir> --target uninstall: removes what the last install wrote.
+if(PROJECT_IS_TOP_LEVEL AND NOT TARGET uninstall)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/uninstall.cmake.in
+    ${PROJECT_BINARY_DIR}/quillkit-uninstall.cmake @ONLY)
+  add_custom_target(uninstall
+    COMMAND ${CMAKE_COMMAND} -P ${PROJECT_BINARY_DIR}/quillkit-uninstall.cmake
+    COMMENT "Removing the files listed in install_manifest.txt"
+    VERBATIM)
+endif()

@@ -1,0 +1,116 @@
+# How quillkit's own targets are made.
+#
+#   quillkit_compile_options(<target>)   warnings and the C++ standard
+#   quillkit_add_module(<name> ...)      one library, shared and static
+
+# The public headers are gathered in <build>/include/quillkit, so that an
+# embedding project includes them exactly as it would the installed ones:
+# <quillkit/qxdraw.h> or <qxdraw.h>.
+set(QUILLKIT_BUILD_INCLUDEDIR ${PROJECT_BINARY_DIR}/include)
+
+# The version, for the programs' --version (not installed).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${PROJECT_BINARY_DIR}/generated/quillkit_version.h @ONLY)
+add_library(quillkit_version INTERFACE)
+target_include_directories(quillkit_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
+
+# The exported modules, in dependency order; QuillkitInstall reads this.
+set_property(GLOBAL PROPERTY QUILLKIT_MODULES "")
+set_property(GLOBAL PROPERTY QUILLKIT_HEADERS "")
+
+function(quillkit_compile_options target)
+  target_compile_features(${target} PRIVATE cxx_std_17)
+  set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+endfunction()
+
+# quillkit_add_module(<name>
+#   SOURCES <file>...         the module's sources
+#   HEADERS <file>...         public headers (installed into include/quillkit)
+#   EXPORTS <symbol>...       the functions the shared library exports
+#   MODULES <module>...       other quillkit modules it calls (linked publicly)
+#   PUBLIC <target>...        system libraries its headers need
+#   PRIVATE <target>...)      system libraries only its code needs
+#
+# Makes the shared library <name> (lib<name>.so.<major>) and the static
+# archive <name>_static (lib<name>.a), with the aliases quillkit::<name> and
+# quillkit::<name>_static. The modules are C++ inside, built without
+# exceptions or RTTI and linked as C, so that neither library needs the C++
+# runtime: a C program links either with the C linker alone.
+function(quillkit_add_module name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;HEADERS;EXPORTS;MODULES;PUBLIC;PRIVATE")
+
+  foreach(header IN LISTS arg_HEADERS)
+    get_filename_component(file ${header} NAME)
+    configure_file(${header} ${QUILLKIT_BUILD_INCLUDEDIR}/quillkit/${file} COPYONLY)
+    set_property(GLOBAL APPEND PROPERTY QUILLKIT_HEADERS ${CMAKE_CURRENT_SOURCE_DIR}/${header})
+  endforeach()
+
+  # Only the documented functions leave the shared library, under the
+  # version node QUILLKIT_<major>.
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
+  list(JOIN arg_EXPORTS ";\n    " symbols)
+  file(CONFIGURE OUTPUT ${map} CONTENT
+    "QUILLKIT_${PROJECT_VERSION_MAJOR} {\n  global:\n    ${symbols};\n  local:\n    *;\n};\n")
+
+  add_library(${name} SHARED ${arg_SOURCES})
+  add_library(${name}_static STATIC ${arg_SOURCES})
+  set_target_properties(${name} PROPERTIES
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    LINK_DEPENDS ${map})
+  # Linked as C: name libc, which the linker would otherwise drop from
+  # libraries that call nothing in it directly.
+  target_link_options(${name} PRIVATE -Wl,--version-script=${map}
+    LINKER:--push-state,--no-as-needed,-lc,--pop-state)
+  if(NOT QUILLKIT_SANITIZE)
+    # Every symbol the library needs must come from a library it names.
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  endif()
+
+  foreach(target ${name} ${name}_static)
+    add_library(quillkit::${target} ALIAS ${target})
+    set_target_properties(${target} PROPERTIES
+      OUTPUT_NAME ${name}
+      LINKER_LANGUAGE C
+      POSITION_INDEPENDENT_CODE ON)
+    target_include_directories(${target} PUBLIC
+      $<BUILD_INTERFACE:${QUILLKIT_BUILD_INCLUDEDIR}>
+      $<BUILD_INTERFACE:${QUILLKIT_BUILD_INCLUDEDIR}/quillkit>
+      $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
+      $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quillkit>)
+    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    quillkit_compile_options(${target})
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+    target_link_libraries(${target} PUBLIC ${arg_PUBLIC} PRIVATE ${arg_PRIVATE})
+  endforeach()
+  foreach(module IN LISTS arg_MODULES)
+    target_link_libraries(${name} PUBLIC ${module})
+    target_link_libraries(${name}_static PUBLIC ${module}_static)
+  endforeach()
+
+  set_property(GLOBAL APPEND PROPERTY QUILLKIT_MODULES ${name})
+endfunction()
+
+# quillkit_add_pkgconfig(<name>.pc.in): a pkg-config file for the install.
+set_property(GLOBAL PROPERTY QUILLKIT_PKGCONFIG "")
+function(quillkit_add_pkgconfig template)
+  set_property(GLOBAL APPEND PROPERTY QUILLKIT_PKGCONFIG ${CMAKE_CURRENT_SOURCE_DIR}/${template})
+endfunction()
+
+# quillkit_add_manpage(<page>): a manual page, compressed as Debian ships
+# them, for the tools' install.
+set_property(GLOBAL PROPERTY QUILLKIT_MANPAGES "")
+function(quillkit_add_manpage page)
+  get_filename_component(name ${page} NAME)
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${page})
+  set(gz ${PROJECT_BINARY_DIR}/man/${name}.gz)
+  add_custom_command(OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" sh ${source} ${gz}
+    DEPENDS ${source}
+    COMMENT "Compressing the manual page ${name}"
+    VERBATIM)
+  add_custom_target(quillkit_man_${name} ALL DEPENDS ${gz})
+  set_property(GLOBAL APPEND PROPERTY QUILLKIT_MANPAGES ${gz})
+endfunction()
