@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages quill needs to build, test and run its demos.
+# Installs the Debian packages quillkit needs to build, test and run its demos.
 # Run as root on Debian 12; packages already present are left alone.
 set -euo pipefail
 
@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev librsvg2-dev libx11-dev libxrender-dev
   xvfb xxd fonts-dejavu-core
+  lintian dpkg-dev file man-db
 )
 
 missing=()

@@ -1,53 +1,260 @@
-# Installs the current build into a fresh prefix, then builds and runs the C
-# consumer against it twice: once with flags from pkg-config, once through
-# find_package(quill).
+# One step of the consumer tests: builds and runs a plain C client of
+# quillkit the way a user would.
 #
-# Expects: BUILD_DIR, CONFIG (may be empty), WORK_DIR, LIBDIR, SOURCE_DIR,
-# C_COMPILER, GENERATOR, PKG_CONFIG, EXTRA_FLAGS (for sanitizer builds).
+#   STEP=install           install BUILD_DIR into WORK_DIR/../prefix
+#   STEP=pkgconfig_shared  cc + pkg-config against the installed tree
+#   STEP=pkgconfig_static  cc with the static archives, C linker only
+#   STEP=cmake_shared      find_package(quillkit), shared targets
+#   STEP=cmake_static      find_package(quillkit), _static targets
+#   STEP=embedded          add_subdirectory() of the source tree
+#   STEP=uninstall         install into a fresh prefix, then the uninstall target
+#   STEP=debian            cpack -G DEB, lintian, a consumer of the unpacked packages
+#   STEP=manpages          the manual pages render without a warning
+#
+# Expects BUILD_DIR, CONFIG (may be empty), WORK_DIR, PREFIX, SOURCE_DIR (the
+# kit's source tree), C_COMPILER, GENERATOR, PKG_CONFIG, EXTRA_FLAGS (for
+# sanitizer builds), SANITIZED.
+set(project_dir ${SOURCE_DIR}/tests/consumer)
+separate_arguments(extra UNIX_COMMAND "${EXTRA_FLAGS}")
+set(config_args)
+if(CONFIG)
+  set(config_args --config ${CONFIG})
+endif()
 
+# run(<what> <command>...): runs the command, stops the test on failure, and
+# leaves its standard output in run_output.
 function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
+    TIMEOUT 600)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${what} failed (${rc}):\n${ARGN}\n${out}\n${err}")
   endif()
   set(run_output "${out}" PARENT_SCOPE)
 endfunction()
 
-separate_arguments(extra UNIX_COMMAND "${EXTRA_FLAGS}")
-set(prefix ${WORK_DIR}/prefix)
-file(REMOVE_RECURSE ${WORK_DIR})
-file(MAKE_DIRECTORY ${WORK_DIR})
+# The shared libraries an executable names (DT_NEEDED).
+function(needed_libraries exe out_var)
+  run("readelf" readelf -d ${exe})
+  string(REGEX MATCHALL "Shared library: \\[[^]]+\\]" entries "${run_output}")
+  list(TRANSFORM entries REPLACE "Shared library: \\[([^]]+)\\]" "\\1")
+  set(${out_var} "${entries}" PARENT_SCOPE)
+endfunction()
 
-set(config_args)
-if(CONFIG)
-  set(config_args --config ${CONFIG})
-endif()
-run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} ${config_args})
+# expect_linked(<exe> shared|static): the quillkit libraries are, or are not,
+# loaded at run time; a static link needs no C++ runtime either.
+function(expect_linked exe how)
+  needed_libraries(${exe} needed)
+  foreach(lib qxface qxlogo qxhand shapekit visualpick)
+    list(FIND needed lib${lib}.so.1 at)
+    if(how STREQUAL "shared" AND at LESS 0)
+      message(FATAL_ERROR "${exe} does not load lib${lib}.so.1 (needs: ${needed})")
+    elseif(how STREQUAL "static" AND NOT at LESS 0)
+      message(FATAL_ERROR "${exe} loads lib${lib}.so.1 although linked statically")
+    endif()
+  endforeach()
+  if(how STREQUAL "static" AND NOT SANITIZED AND needed MATCHES "libstdc\\+\\+")
+    message(FATAL_ERROR "${exe} needs the C++ runtime: ${needed}")
+  endif()
+endfunction()
 
-# 1. pkg-config, plain compiler call.
-set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
-run("pkg-config" ${PKG_CONFIG} --cflags --libs quill-clock quill-shapes quill-x11)
-string(STRIP "${run_output}" pc_flags)
-message(STATUS "pkg-config: ${pc_flags}")
-string(FIND "${pc_flags}" "${prefix}/" at)
-if(at LESS 0)
-  message(FATAL_ERROR "pkg-config flags do not point into ${prefix}")
-endif()
-separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
-run("compile through pkg-config" ${C_COMPILER} -x c -std=c99 -Wall -Wextra -Wpedantic -Werror
-    ${extra} ${SOURCE_DIR}/consumer.c -o ${WORK_DIR}/consumer-pkgconfig ${pc_flags} ${extra})
-run("consumer built through pkg-config" ${WORK_DIR}/consumer-pkgconfig)
-message(STATUS "pkg-config consumer: ${run_output}")
+# The consumer's flags from pkg-config, as a list.
+function(pkg_config_flags out_var)
+  run("pkg-config" ${PKG_CONFIG} ${ARGN})
+  string(STRIP "${run_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  set(${out_var} "${flags}" PARENT_SCOPE)
+endfunction()
 
-# 2. find_package(quill), a C-only CMake project.
-run("configure through find_package" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/cmake-build
-    -G ${GENERATOR} -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_PREFIX_PATH=${prefix}
-    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF
-    "-DCMAKE_C_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
-string(FIND "${run_output}" "quill package: ${prefix}/" at)
-if(at LESS 0)
-  message(FATAL_ERROR "find_package(quill) did not pick the package in ${prefix}:\n${run_output}")
+set(ENV{PKG_CONFIG_PATH} ${PREFIX}/lib/pkgconfig)
+set(c_flags -x c -std=c99 -Wall -Wextra -Wpedantic -Werror ${extra})
+
+if(STEP STREQUAL "install")
+  file(REMOVE_RECURSE ${PREFIX})
+  run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX} ${config_args})
+
+elseif(STEP STREQUAL "pkgconfig_shared")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  file(MAKE_DIRECTORY ${WORK_DIR})
+  pkg_config_flags(flags --cflags --libs quillkit-clock quillkit-shapes quillkit-x11)
+  if(NOT flags MATCHES "${PREFIX}/")
+    message(FATAL_ERROR "pkg-config flags do not point into ${PREFIX}: ${flags}")
+  endif()
+  run("compile through pkg-config" ${C_COMPILER} ${c_flags} -DPREFIXED_INCLUDES
+      ${project_dir}/project/consumer.c -o ${WORK_DIR}/consumer ${flags} ${extra})
+  expect_linked(${WORK_DIR}/consumer shared)
+  set(ENV{LD_LIBRARY_PATH} ${PREFIX}/lib)
+  run("ldd" ldd ${WORK_DIR}/consumer)
+  if(NOT run_output MATCHES "libqxface\\.so\\.1 => ${PREFIX}/lib/libqxface\\.so\\.1")
+    message(FATAL_ERROR "the consumer does not load the installed libqxface.so.1:\n${run_output}")
+  endif()
+  run("consumer built through pkg-config" ${WORK_DIR}/consumer)
+  message(STATUS "${run_output}")
+
+elseif(STEP STREQUAL "pkgconfig_static")
+  # The archives by name before the system libraries, headers by bare name,
+  # linked by the C compiler driver alone.
+  file(REMOVE_RECURSE ${WORK_DIR})
+  file(MAKE_DIRECTORY ${WORK_DIR})
+  pkg_config_flags(cflags --cflags quillkit-clock quillkit-shapes quillkit-x11)
+  pkg_config_flags(system_libs --libs cairo x11 xrender)
+  set(archives)
+  foreach(lib qxface qxlogo qxhand shapekit visualpick)
+    list(APPEND archives ${PREFIX}/lib/lib${lib}.a)
+  endforeach()
+  run("compile against the static archives" ${C_COMPILER} ${c_flags} ${cflags}
+      ${project_dir}/project/consumer.c -o ${WORK_DIR}/consumer -x none ${archives} ${system_libs} ${extra})
+  expect_linked(${WORK_DIR}/consumer static)
+  run("consumer linked statically" ${WORK_DIR}/consumer)
+  message(STATUS "${run_output}")
+
+elseif(STEP MATCHES "^cmake_(shared|static)$")
+  set(how ${CMAKE_MATCH_1})
+  file(REMOVE_RECURSE ${WORK_DIR})
+  run("configure through find_package" ${CMAKE_COMMAND} -S ${project_dir}/project -B ${WORK_DIR}
+      -G ${GENERATOR} -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_PREFIX_PATH=${PREFIX}
+      -DQUILLKIT_LINK=${how}
+      -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF
+      "-DCMAKE_C_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
+  if(NOT run_output MATCHES "quillkit package: ${PREFIX}/")
+    message(FATAL_ERROR "find_package(quillkit) did not pick the package in ${PREFIX}:\n${run_output}")
+  endif()
+  run("build through find_package" ${CMAKE_COMMAND} --build ${WORK_DIR})
+  expect_linked(${WORK_DIR}/consumer ${how})
+  run("consumer built through find_package" ${WORK_DIR}/consumer)
+  message(STATUS "${run_output}")
+
+elseif(STEP STREQUAL "embedded")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  run("configure the embedding project" ${CMAKE_COMMAND} -S ${project_dir}/embed -B ${WORK_DIR}
+      -G ${GENERATOR} -DCMAKE_C_COMPILER=${C_COMPILER} -DQUILLKIT_SOURCE_DIR=${SOURCE_DIR})
+  run("build the embedding project" ${CMAKE_COMMAND} --build ${WORK_DIR})
+  run("list the embedding project's tests" ${CMAKE_CTEST_COMMAND} -N --test-dir ${WORK_DIR})
+  if(NOT run_output MATCHES "Total Tests: 0")
+    message(FATAL_ERROR "the embedded quillkit added tests:\n${run_output}")
+  endif()
+  run("consumer of the embedded kit" ${WORK_DIR}/consumer)
+  message(STATUS "${run_output}")
+
+elseif(STEP STREQUAL "uninstall")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  set(prefix ${WORK_DIR}/prefix)
+  run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} ${config_args})
+  file(GLOB_RECURSE installed LIST_DIRECTORIES false ${prefix}/*)
+  list(LENGTH installed count)
+  if(count LESS 20)
+    message(FATAL_ERROR "the install wrote only ${count} files: ${installed}")
+  endif()
+  run("uninstall" ${CMAKE_COMMAND} --build ${BUILD_DIR} --target uninstall ${config_args})
+  file(GLOB_RECURSE left LIST_DIRECTORIES false ${prefix}/*)
+  if(left)
+    message(FATAL_ERROR "uninstall left files behind: ${left}")
+  endif()
+  foreach(dir include/quillkit lib/cmake/quillkit)
+    if(EXISTS ${prefix}/${dir})
+      message(FATAL_ERROR "uninstall left the directory ${prefix}/${dir}")
+    endif()
+  endforeach()
+  message(STATUS "uninstall removed all ${count} files")
+
+elseif(STEP STREQUAL "debian")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  # A packager's build: installed under /usr, so the libraries take Debian's
+  # multiarch directory.
+  run("configure the packaging build" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build
+      -G ${GENERATOR} -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
+      -DQUILLKIT_BUILD_TESTS=OFF -DQUILLKIT_BUILD_BENCH=OFF)
+  run("build for packaging" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+  execute_process(COMMAND cpack -G DEB -B ${WORK_DIR}/packages --config ${WORK_DIR}/build/CPackConfig.cmake
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 600)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cpack failed (${rc}):\n${out}\n${err}")
+  endif()
+
+  set(debs)
+  foreach(package libquillkit1 libquillkit-dev quillkit-tools)
+    file(GLOB deb ${WORK_DIR}/packages/${package}_1.0.0_*.deb)
+    if(NOT deb)
+      message(FATAL_ERROR "cpack made no ${package} package:\n${out}")
+    endif()
+    list(APPEND debs ${deb})
+    run("dpkg-deb -f" dpkg-deb -f ${deb})
+    set(control_${package} "${run_output}")
+    run("dpkg-deb -x" dpkg-deb -x ${deb} ${WORK_DIR}/root)
+  endforeach()
+
+  # Dependencies as dpkg-shlibdeps works them out, and the shlibs the
+  # runtime package declares for them.
+  foreach(check
+      "libquillkit1|Depends: [^\n]*libcairo2"
+      "libquillkit1|Section: libs"
+      "libquillkit-dev|Depends: [^\n]*libquillkit1 \\(= 1\\.0\\.0\\)"
+      "quillkit-tools|Depends: [^\n]*libquillkit1 \\(= 1\\.0\\.0\\)")
+    string(REPLACE "|" ";" check "${check}")
+    list(GET check 0 package)
+    list(GET check 1 pattern)
+    if(NOT control_${package} MATCHES "${pattern}")
+      message(FATAL_ERROR "${package}: no '${pattern}' in its control file:\n${control_${package}}")
+    endif()
+  endforeach()
+  list(GET debs 0 runtime_deb)
+  run("dpkg-deb -e" dpkg-deb -e ${runtime_deb} ${WORK_DIR}/control)
+  file(READ ${WORK_DIR}/control/shlibs shlibs)
+  file(READ ${WORK_DIR}/control/triggers triggers)
+  if(NOT shlibs MATCHES "libqxface 1 libquillkit1" OR NOT triggers MATCHES "activate-noawait ldconfig")
+    message(FATAL_ERROR "libquillkit1 lacks its shlibs or ldconfig trigger:\n${shlibs}\n${triggers}")
+  endif()
+  foreach(package libquillkit1 libquillkit-dev quillkit-tools)
+    foreach(doc copyright changelog.gz)
+      if(NOT EXISTS ${WORK_DIR}/root/usr/share/doc/${package}/${doc})
+        message(FATAL_ERROR "${package} has no /usr/share/doc/${package}/${doc}")
+      endif()
+    endforeach()
+  endforeach()
+
+  # The unpacked tree serves a consumer through its relocatable .pc files.
+  file(GLOB_RECURSE pc ${WORK_DIR}/root/*/quillkit-clock.pc)
+  get_filename_component(pcdir "${pc}" DIRECTORY)
+  get_filename_component(libdir "${pcdir}" DIRECTORY)
+  set(ENV{PKG_CONFIG_PATH} ${pcdir})
+  pkg_config_flags(flags --cflags --libs quillkit-clock quillkit-shapes quillkit-x11)
+  run("compile against the unpacked packages" ${C_COMPILER} ${c_flags} -DPREFIXED_INCLUDES
+      ${project_dir}/project/consumer.c -o ${WORK_DIR}/consumer ${flags})
+  set(ENV{LD_LIBRARY_PATH} ${libdir})
+  run("consumer of the unpacked packages" ${WORK_DIR}/consumer)
+  message(STATUS "${run_output}")
+  run("the packaged quillmake" ${WORK_DIR}/root/usr/bin/quillmake --version)
+  if(NOT run_output STREQUAL "quillmake 1.0.0\n")
+    message(FATAL_ERROR "the packaged quillmake says: ${run_output}")
+  endif()
+
+  # Last, as it may be missing: lintian must find no errors.
+  find_program(LINTIAN lintian)
+  if(NOT LINTIAN)
+    message(STATUS "SKIPPED: lintian is not installed (Debian package lintian); the packages were not checked by it")
+    return()
+  endif()
+  execute_process(COMMAND ${LINTIAN} --tag-display-limit 0 ${debs}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 600)
+  message(STATUS "lintian:\n${out}")
+  if(out MATCHES "(^|\n)E: ")
+    message(FATAL_ERROR "lintian reports errors:\n${out}\n${err}")
+  endif()
+
+elseif(STEP STREQUAL "manpages")
+  find_program(MAN man)
+  if(NOT MAN)
+    message(STATUS "SKIPPED: man is not installed (Debian package man-db)")
+    return()
+  endif()
+  set(ENV{MANWIDTH} 80)
+  foreach(page generator/quillmake.1 examples/qxclock/qxclock.1)
+    execute_process(COMMAND ${MAN} --warnings -E UTF-8 -l ${SOURCE_DIR}/${page}
+      RESULT_VARIABLE rc OUTPUT_VARIABLE text ERROR_VARIABLE warnings TIMEOUT 60)
+    if(NOT rc EQUAL 0 OR NOT warnings STREQUAL "" OR NOT text MATCHES "SYNOPSIS")
+      message(FATAL_ERROR "man -l ${page}: status ${rc}, warnings:\n${warnings}")
+    endif()
+  endforeach()
+
+else()
+  message(FATAL_ERROR "unknown STEP '${STEP}'")
 endif()
-run("build through find_package" ${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-build)
-run("consumer built through find_package" ${WORK_DIR}/cmake-build/consumer)
-message(STATUS "find_package consumer: ${run_output}")

@@ -1,5 +1,7 @@
-/* consumer.c - a plain C client of every quill module, built against an
- * installed tree. Exits 0 when every module linked and drew what it should. */
+/* consumer.c - a plain C client of every quillkit module, built against an
+ * installed tree or an embedded build. Exits 0 when every module linked and
+ * drew what it should. Built with PREFIXED_INCLUDES it names the headers
+ * <quillkit/...>, without it by their bare names; both must work. */
 #define _POSIX_C_SOURCE 200809L
 
 #include <cairo.h>
@@ -8,9 +10,15 @@
 #include <string.h>
 #include <sys/time.h>
 
+#ifdef PREFIXED_INCLUDES
+#include <quillkit/qxdraw.h>
+#include <quillkit/shapekit.h>
+#include <quillkit/visualpick.h>
+#else
 #include <qxdraw.h>
 #include <shapekit.h>
 #include <visualpick.h>
+#endif
 
 static int failures;
 
@@ -122,9 +130,9 @@ int main(void)
     cairo_destroy(cr);
     cairo_surface_destroy(s);
     if (failures != 0) {
-        fprintf(stderr, "quill consumer: %d check(s) failed\n", failures);
+        fprintf(stderr, "quillkit consumer: %d check(s) failed\n", failures);
         return 1;
     }
-    printf("quill consumer: every module linked and drew\n");
+    printf("quillkit consumer: every module linked and drew\n");
     return 0;
 }
