@@ -68,7 +68,8 @@ private:
 inline double alpha_in_force(cairo_t *cr)
 {
     double red, green, blue, alpha;
-    if (cairo_pattern_get_rgba(cairo_get_source(cr), &red, &green, &blue, &alpha) == CAIRO_STATUS_SUCCESS)
+    if (cairo_pattern_get_rgba(cairo_get_source(cr), &red, &green, &blue, &alpha) ==
+        CAIRO_STATUS_SUCCESS)
         return alpha;
     return 1.0;
 }
@@ -102,6 +103,6 @@ inline void set_source(cairo_t *cr, const rgb &colour, double alpha)
     cairo_set_source_rgba(cr, colour.red, colour.green, colour.blue, alpha);
 }
 
-} // namespace quillkit
+}  // namespace quillkit
 
 #endif /* QUILLKIT_CLOCK_CAIRO_GUARD_H */

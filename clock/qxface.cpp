@@ -69,7 +69,7 @@ void draw_plain_tick(cairo_t *cr, double radius, double alpha)
     cairo_fill(cr);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" void qxface_draw(cairo_t *cr, double width, double height)
 {

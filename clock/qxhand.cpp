@@ -90,7 +90,8 @@ constexpr hand second_hand{draw_second, 0.0075, 0.32, 0.026};
  * 12 o'clock), displaced by (alt / 2, alt) in the clock's frame. Only the
  * matrix is changed and put back; the outline stays in the path, fixed where
  * it was drawn, for the caller to fill. */
-void draw_hand(cairo_t *cr, double noon_deg, double width, double length, double alt, outline_fn draw)
+void draw_hand(cairo_t *cr, double noon_deg, double width, double length, double alt,
+               outline_fn draw)
 {
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
@@ -150,9 +151,10 @@ void draw_time(cairo_t *cr, double width, double height, const struct timeval *t
     }
 }
 
-} // namespace
+}  // namespace
 
-extern "C" void qxhand_draw(cairo_t *cr, double width, double height, const struct timeval *tv, int seconds)
+extern "C" void qxhand_draw(cairo_t *cr, double width, double height, const struct timeval *tv,
+                            int seconds)
 {
     if (tv == nullptr)
         return;

@@ -54,14 +54,10 @@ struct path_step {
 /* The frame: a rounded rectangle from (1, 1) to (63, 47) in logo units whose
  * corners are curves 12 across and 11 down, controls 7 in from their ends. */
 constexpr path_step boundary[] = {
-    {op::move_to, {{63, 36}, {}, {}}},
-    {op::curve_to, {{63, 43}, {58, 47}, {51, 47}}},
-    {op::line_to, {{13, 47}, {}, {}}},
-    {op::curve_to, {{6, 47}, {1, 43}, {1, 36}}},
-    {op::line_to, {{1, 12}, {}, {}}},
-    {op::curve_to, {{1, 5}, {6, 1}, {13, 1}}},
-    {op::line_to, {{51, 1}, {}, {}}},
-    {op::curve_to, {{58, 1}, {63, 5}, {63, 12}}},
+    {op::move_to, {{63, 36}, {}, {}}}, {op::curve_to, {{63, 43}, {58, 47}, {51, 47}}},
+    {op::line_to, {{13, 47}, {}, {}}}, {op::curve_to, {{6, 47}, {1, 43}, {1, 36}}},
+    {op::line_to, {{1, 12}, {}, {}}},  {op::curve_to, {{1, 5}, {6, 1}, {13, 1}}},
+    {op::line_to, {{51, 1}, {}, {}}},  {op::curve_to, {{58, 1}, {63, 5}, {63, 12}}},
     {op::close_path, {{}, {}, {}}},
 };
 
@@ -166,7 +162,7 @@ void draw_window_at(cairo_t *cr, double x, double y, double scale, double alpha)
     cairo_stroke(cr);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" void draw_windows(cairo_t *cr)
 {
@@ -193,7 +189,8 @@ extern "C" void qxlogo_draw(cairo_t *cr, double width, double height)
     const double scale = y_scale > x_scale ? x_scale : y_scale;
     const double x_off = (width - design_width * scale) / 2;
     const double y_off = (height - design_height * scale) / 2;
-    if (!std::isfinite(x_off) || !std::isfinite(y_off) || !quillkit::scale_keeps_matrix_invertible(cr, scale, scale))
+    if (!std::isfinite(x_off) || !std::isfinite(y_off) ||
+        !quillkit::scale_keeps_matrix_invertible(cr, scale, scale))
         return;
 
     const path_set_aside path(cr);

@@ -52,21 +52,20 @@ constexpr std::string_view kPngBackground =
     "   free (buffer);\n"
     "}\n";
 
-constexpr std::string_view kSvgBackground =
-    "void\n"
-    "snippet_set_bg_svg (cairo_t *cr, const char *file)\n"
-    "{\n"
-    "   int width,height;\n"
-    "   svg_cairo_t *svgc;\n"
-    "   svg_cairo_create (&svgc);\n"
-    "   svg_cairo_parse (svgc, file);\n"
-    "   svg_cairo_get_size (svgc, &width, &height);\n"
-    "   cairo_save (cr);\n"
-    "     cairo_scale (cr, 1.0/width, 1.0/height);\n"
-    "     svg_cairo_render (svgc, cr);\n"
-    "   cairo_restore (cr);\n"
-    "   svg_cairo_destroy (svgc);\n"
-    "}\n";
+constexpr std::string_view kSvgBackground = "void\n"
+                                            "snippet_set_bg_svg (cairo_t *cr, const char *file)\n"
+                                            "{\n"
+                                            "   int width,height;\n"
+                                            "   svg_cairo_t *svgc;\n"
+                                            "   svg_cairo_create (&svgc);\n"
+                                            "   svg_cairo_parse (svgc, file);\n"
+                                            "   svg_cairo_get_size (svgc, &width, &height);\n"
+                                            "   cairo_save (cr);\n"
+                                            "     cairo_scale (cr, 1.0/width, 1.0/height);\n"
+                                            "     svg_cairo_render (svgc, cr);\n"
+                                            "   cairo_restore (cr);\n"
+                                            "   svg_cairo_destroy (svgc);\n"
+                                            "}\n";
 
 // Hand the buffer to the sink once it holds this much.
 constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
@@ -95,12 +94,14 @@ std::string decimal(std::size_t value)
 // the splice through the line end, or 0.
 std::size_t line_splice_length(std::string_view name, std::size_t pos)
 {
-    if (name[pos] != '\\') return 0;
+    if (name[pos] != '\\')
+        return 0;
     std::size_t i = pos + 1;
     while (i < name.size() &&
            (name[i] == ' ' || name[i] == '\t' || name[i] == '\f' || name[i] == '\v'))
         ++i;
-    if (i < name.size() && name[i] == '\n') return i - pos + 1;
+    if (i < name.size() && name[i] == '\n')
+        return i - pos + 1;
     if (i < name.size() && name[i] == '\r')
         return i + 1 < name.size() && name[i + 1] == '\n' ? i - pos + 2 : i - pos + 1;
     return 0;
@@ -108,12 +109,13 @@ std::size_t line_splice_length(std::string_view name, std::size_t pos)
 
 }  // namespace
 
-void append_source_escaped(std::string& out, std::string_view bytes)
+void append_source_escaped(std::string &out, std::string_view bytes)
 {
     std::size_t run = 0;  // start of the pending run of bytes kept as they are
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const std::string_view escape = kSourceEscapes[static_cast<unsigned char>(bytes[i])];
-        if (escape.empty()) continue;
+        if (escape.empty())
+            continue;
         out.append(bytes, run, i - run);
         out.append(escape);
         run = i + 1;
@@ -121,15 +123,23 @@ void append_source_escaped(std::string& out, std::string_view bytes)
     out.append(bytes, run, bytes.size() - run);
 }
 
-void append_name_literal(std::string& out, std::string_view name)
+void append_name_literal(std::string &out, std::string_view name)
 {
     for (const char ch : name) {
         const auto byte = static_cast<unsigned char>(ch);
         switch (byte) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
         default:
             if (byte < 0x20 || byte == 0x7f) {
                 char octal[5];
@@ -142,7 +152,7 @@ void append_name_literal(std::string& out, std::string_view name)
     }
 }
 
-void append_name_comment(std::string& out, std::string_view name)
+void append_name_comment(std::string &out, std::string_view name)
 {
     // Whether the last character the compiler will see is a '*'; line splices
     // are invisible to it, so they do not change this.
@@ -154,13 +164,14 @@ void append_name_comment(std::string& out, std::string_view name)
             continue;
         }
         const char ch = name[i++];
-        if (ch == '/' && after_star) out += '\\';
+        if (ch == '/' && after_star)
+            out += '\\';
         out += ch;
         after_star = (ch == '*');
     }
 }
 
-ModuleWriter::ModuleWriter(Sink& sink) : sink_(sink)
+ModuleWriter::ModuleWriter(Sink &sink) : sink_(sink)
 {
     buffer_.reserve(kFlushThreshold + 64 * 1024);
 }
@@ -173,12 +184,14 @@ void ModuleWriter::put(std::string_view bytes)
 
 void ModuleWriter::maybe_flush()
 {
-    if (buffer_.size() >= kFlushThreshold) flush();
+    if (buffer_.size() >= kFlushThreshold)
+        flush();
 }
 
 void ModuleWriter::flush()
 {
-    if (buffer_.empty()) return;
+    if (buffer_.empty())
+        return;
     sink_.write(buffer_);
     buffer_.clear();
 }
@@ -189,12 +202,12 @@ void ModuleWriter::header()
     put(kInclude);
 }
 
-void ModuleWriter::index(const std::vector<std::string>& names)
+void ModuleWriter::index(const std::vector<std::string> &names)
 {
     put("\n\nint snippet_count=" + decimal(names.size()) + ";\n");
     put("\n");
     put("const char *snippet_name[" + decimal(names.size() + 1) + "]={\n");
-    for (const std::string& name : names) {
+    for (const std::string &name : names) {
         buffer_ += '"';
         append_name_literal(buffer_, name);
         buffer_ += "\",\n";
@@ -271,8 +284,8 @@ void ModuleWriter::util()
     put(kSvgBackground);
 }
 
-std::string render_module(const std::vector<std::string>& names,
-                          const std::vector<std::string>& texts)
+std::string render_module(const std::vector<std::string> &names,
+                          const std::vector<std::string> &texts)
 {
     StringSink sink;
     ModuleWriter writer(sink);

@@ -35,32 +35,32 @@ public:
 // A snippet's text inside the source table's literal: every line of the file
 // becomes a literal of its own ("...\n" newline "..."), with '"', '\' and CR
 // escaped and every other byte kept as it is.
-void append_source_escaped(std::string& out, std::string_view bytes);
+void append_source_escaped(std::string &out, std::string_view bytes);
 
 // A snippet name as the body of a C string literal: '"', '\', newline and CR
 // get their short escapes, other control bytes a three-digit octal escape;
 // everything else is kept.
-void append_name_literal(std::string& out, std::string_view name);
+void append_name_literal(std::string &out, std::string_view name);
 
 // A snippet name inside the case label's block comment: unchanged, except that
 // a '/' that would close the comment is written as "\/".
-void append_name_comment(std::string& out, std::string_view name);
+void append_name_comment(std::string &out, std::string_view name);
 
 // Writes the module's sections in order. Section by section:
 //   header();
 //   index(names);
-//   source_begin(n); { source_entry_begin(); source_bytes(...)*; source_entry_end(); }*n; source_end();
-//   dispatch_begin(); { case_begin(i, name); case_bytes(...)*; case_end(); }*n; dispatch_end();
-//   util();
+//   source_begin(n); { source_entry_begin(); source_bytes(...)*; source_entry_end(); }*n;
+//   source_end(); dispatch_begin(); { case_begin(i, name); case_bytes(...)*; case_end(); }*n;
+//   dispatch_end(); util();
 // Output is buffered; flush() hands the rest to the sink (the destructor does not).
 class ModuleWriter {
 public:
-    explicit ModuleWriter(Sink& sink);
-    ModuleWriter(const ModuleWriter&) = delete;
-    ModuleWriter& operator=(const ModuleWriter&) = delete;
+    explicit ModuleWriter(Sink &sink);
+    ModuleWriter(const ModuleWriter &) = delete;
+    ModuleWriter &operator=(const ModuleWriter &) = delete;
 
     void header();
-    void index(const std::vector<std::string>& names);
+    void index(const std::vector<std::string> &names);
 
     void source_begin(std::size_t count);
     void source_entry_begin();
@@ -82,13 +82,13 @@ private:
     void put(std::string_view bytes);
     void maybe_flush();
 
-    Sink& sink_;
+    Sink &sink_;
     std::string buffer_;
 };
 
 // The whole module for snippets given in memory (names and texts side by side).
-std::string render_module(const std::vector<std::string>& names,
-                          const std::vector<std::string>& texts);
+std::string render_module(const std::vector<std::string> &names,
+                          const std::vector<std::string> &texts);
 
 }  // namespace quillkit
 

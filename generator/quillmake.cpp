@@ -22,14 +22,14 @@
 
 namespace {
 
-constexpr const char* kOutputName = "snippets.c";
+constexpr const char *kOutputName = "snippets.c";
 constexpr std::string_view kSuffix = ".cairo";
 constexpr int kStatusRejected = 255;
 constexpr int kStatusFailed = 1;
 constexpr std::size_t kReadBlock = 64 * 1024;
 
 struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE *file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
@@ -49,7 +49,7 @@ bool ends_with_suffix(std::string_view arg)
     return arg.size() >= kSuffix.size() && arg.substr(arg.size() - kSuffix.size()) == kSuffix;
 }
 
-bool readable(const char* path)
+bool readable(const char *path)
 {
     return File(std::fopen(path, "r")) != nullptr;
 }
@@ -57,25 +57,26 @@ bool readable(const char* path)
 // Writes to the open output file and remembers the first failure.
 class FileSink final : public quillkit::Sink {
 public:
-    explicit FileSink(std::FILE* file) : file_(file) {}
+    explicit FileSink(std::FILE *file) : file_(file) {}
 
     void write(std::string_view bytes) override
     {
-        if (error_ != 0 || bytes.empty()) return;
+        if (error_ != 0 || bytes.empty())
+            return;
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
             error_ = errno != 0 ? errno : EIO;
     }
     int error() const { return error_; }
 
 private:
-    std::FILE* file_;
+    std::FILE *file_;
     int error_ = 0;
 };
 
 // Reads one snippet file front to back and hands each block to `emit`.
 // Returns false (with `failure` set) when the file cannot be opened or read.
 template <typename Emit>
-bool read_snippet(const Snippet& snippet, std::vector<char>& block, Failure& failure, Emit emit)
+bool read_snippet(const Snippet &snippet, std::vector<char> &block, Failure &failure, Emit emit)
 {
     errno = 0;
     File file(std::fopen(snippet.path.c_str(), "r"));
@@ -85,7 +86,8 @@ bool read_snippet(const Snippet& snippet, std::vector<char>& block, Failure& fai
     }
     for (;;) {
         const std::size_t got = std::fread(block.data(), 1, block.size(), file.get());
-        if (got > 0) emit(std::string_view(block.data(), got));
+        if (got > 0)
+            emit(std::string_view(block.data(), got));
         if (got < block.size()) {
             if (std::ferror(file.get())) {
                 failure = {"cannot read '" + snippet.path + "'", errno != 0 ? errno : EIO};
@@ -98,7 +100,7 @@ bool read_snippet(const Snippet& snippet, std::vector<char>& block, Failure& fai
 
 // Writes every section of the module. Stops at the first snippet that cannot
 // be read back.
-bool write_module(quillkit::Sink& sink, const std::vector<Snippet>& snippets, Failure& failure)
+bool write_module(quillkit::Sink &sink, const std::vector<Snippet> &snippets, Failure &failure)
 {
     std::vector<char> block(kReadBlock);
     quillkit::ModuleWriter writer(sink);
@@ -106,11 +108,12 @@ bool write_module(quillkit::Sink& sink, const std::vector<Snippet>& snippets, Fa
     writer.header();
     std::vector<std::string> names;
     names.reserve(snippets.size());
-    for (const Snippet& snippet : snippets) names.push_back(snippet.name);
+    for (const Snippet &snippet : snippets)
+        names.push_back(snippet.name);
     writer.index(names);
 
     writer.source_begin(snippets.size());
-    for (const Snippet& snippet : snippets) {
+    for (const Snippet &snippet : snippets) {
         writer.source_entry_begin();
         if (!read_snippet(snippet, block, failure,
                           [&](std::string_view bytes) { writer.source_bytes(bytes); }))
@@ -133,7 +136,7 @@ bool write_module(quillkit::Sink& sink, const std::vector<Snippet>& snippets, Fa
     return true;
 }
 
-constexpr const char* kUsage =
+constexpr const char *kUsage =
     "usage: quillmake [--help | --version] [snippet.cairo ...]\n"
     "\n"
     "Writes snippets.c into the current directory: one C module holding the\n"
@@ -151,7 +154,7 @@ constexpr const char* kUsage =
 
 // --help or --version anywhere on the command line answers and ends the run
 // before any file is touched. Returns the exit status, or -1 to go on.
-int answer_query(int argc, char** argv)
+int answer_query(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -167,7 +170,7 @@ int answer_query(int argc, char** argv)
     return -1;
 }
 
-int fail(const Failure& failure)
+int fail(const Failure &failure)
 {
     std::fprintf(stderr, "quillmake: %s: %s\n", failure.what.c_str(), std::strerror(failure.error));
     return kStatusFailed;
@@ -175,13 +178,14 @@ int fail(const Failure& failure)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
-    if (const int status = answer_query(argc, argv); status >= 0) return status;
+    if (const int status = answer_query(argc, argv); status >= 0)
+        return status;
 
     // The output is opened (and so emptied) before any argument is looked at.
     errno = 0;
-    std::FILE* out = std::fopen(kOutputName, "w");
+    std::FILE *out = std::fopen(kOutputName, "w");
     if (out == nullptr)
         return fail({std::string("cannot create '") + kOutputName + "'", errno});
     // Large stdio buffer: the writer hands over megabyte blocks anyway.
@@ -190,14 +194,16 @@ int main(int argc, char** argv)
     std::vector<Snippet> snippets;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (!arg.empty() && arg.front() == '-') continue;
+        if (!arg.empty() && arg.front() == '-')
+            continue;
         if (!ends_with_suffix(arg) || !readable(argv[i])) {
             std::fprintf(stderr, "unable to open '%s' or snippet name doesn't end in .cairo\n",
                          argv[i]);
             std::fclose(out);  // nothing written: snippets.c stays, empty
             return kStatusRejected;
         }
-        snippets.push_back({std::string(arg), std::string(arg.substr(0, arg.size() - kSuffix.size()))});
+        snippets.push_back(
+            {std::string(arg), std::string(arg.substr(0, arg.size() - kSuffix.size()))});
     }
 
     FileSink sink(out);
@@ -209,11 +215,15 @@ int main(int argc, char** argv)
     const bool closed = std::fclose(out) == 0;
     const int close_error = errno;
 
-    if (complete && sink.error() == 0 && flushed && closed) return 0;
+    if (complete && sink.error() == 0 && flushed && closed)
+        return 0;
 
     // Never leave a truncated module that looks complete.
     std::remove(kOutputName);
-    if (!complete) return fail(failure);
-    if (sink.error() != 0) return fail({std::string("cannot write '") + kOutputName + "'", sink.error()});
-    return fail({std::string("cannot write '") + kOutputName + "'", flushed ? close_error : flush_error});
+    if (!complete)
+        return fail(failure);
+    if (sink.error() != 0)
+        return fail({std::string("cannot write '") + kOutputName + "'", sink.error()});
+    return fail(
+        {std::string("cannot write '") + kOutputName + "'", flushed ? close_error : flush_error});
 }

@@ -25,7 +25,7 @@ void corner_to(cairo_t *cr, double cx, double cy, double x, double y)
     cairo_curve_to(cr, cx, cy, cx, cy, x, y);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" void cairo_rectangle_round(cairo_t *cr, double x0, double y0, double width,
                                       double height, double radius)
@@ -67,8 +67,7 @@ extern "C" void cairo_rectangle_round(cairo_t *cr, double x0, double y0, double 
     cairo_close_path(cr);
 }
 
-extern "C" void cairo_edgeline(cairo_t *cr, double x0, double y0, double x1, double y1,
-                               double bend)
+extern "C" void cairo_edgeline(cairo_t *cr, double x0, double y0, double x1, double y1, double bend)
 {
     const double ys = y0 - kEdgeEndShift;
     const double ye = y1 + kEdgeEndShift;

@@ -38,7 +38,7 @@ bool has_alpha_channel(const XRenderPictFormat *format)
     return format != nullptr && format->type == PictTypeDirect && format->direct.alphaMask != 0;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" Visual *find_argb_visual(Display *dpy, int scr)
 {
@@ -56,7 +56,7 @@ extern "C" Visual *find_argb_visual(Display *dpy, int scr)
 
     for (int i = 0; i < nvi; ++i) {
         if (has_alpha_channel(XRenderFindVisualFormat(dpy, list[i].visual)))
-            return list[i].visual; // copied out before the list is freed
+            return list[i].visual;  // copied out before the list is freed
     }
     return nullptr;
 }

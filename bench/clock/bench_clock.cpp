@@ -30,7 +30,8 @@ struct image {
     cairo_surface_t *surface;
     cairo_t *cr;
     explicit image(int size)
-        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size)), cr(cairo_create(surface))
+        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size)),
+          cr(cairo_create(surface))
     {
         cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_paint(cr);
@@ -124,7 +125,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -151,8 +152,8 @@ int main(int argc, char **argv)
         for (const char *name : {"face", "logo", "hands", "frame"}) {
             const auto t = reporter.seconds.find(name + arg);
             if (t != reporter.seconds.end())
-                std::printf("%dx%d: %s/paint = %.1f (%.1f us)\n", size, size, name, t->second / base->second,
-                            t->second * 1e6);
+                std::printf("%dx%d: %s/paint = %.1f (%.1f us)\n", size, size, name,
+                            t->second / base->second, t->second * 1e6);
         }
     }
     std::printf("targets at 512x512: hands/paint <= 12, frame/paint <= 120\n");

@@ -13,34 +13,34 @@
 namespace qxclock {
 
 class ClockFrame {
- public:
-  // With `opaque_background` the face is laid on a plain light background
-  // (for windows that cannot be translucent); without it everything outside
-  // the face stays fully transparent.
-  explicit ClockFrame(bool opaque_background) : opaque_(opaque_background) {}
-  ~ClockFrame();
-  ClockFrame(const ClockFrame &) = delete;
-  ClockFrame &operator=(const ClockFrame &) = delete;
+public:
+    // With `opaque_background` the face is laid on a plain light background
+    // (for windows that cannot be translucent); without it everything outside
+    // the face stays fully transparent.
+    explicit ClockFrame(bool opaque_background) : opaque_(opaque_background) {}
+    ~ClockFrame();
+    ClockFrame(const ClockFrame &) = delete;
+    ClockFrame &operator=(const ClockFrame &) = delete;
 
-  // Draws the clock for the instant `tv` into the rectangle (0, 0)-(width,
-  // height) of `target`, replacing what it held there. The face and the
-  // off-screen buffer are image surfaces (without alpha when `target` has
-  // none), made again only when the size changes. Returns cairo's status
-  // of the drawing.
-  cairo_status_t draw(cairo_surface_t *target, int width, int height, const timeval &tv,
-                      bool seconds);
+    // Draws the clock for the instant `tv` into the rectangle (0, 0)-(width,
+    // height) of `target`, replacing what it held there. The face and the
+    // off-screen buffer are image surfaces (without alpha when `target` has
+    // none), made again only when the size changes. Returns cairo's status
+    // of the drawing.
+    cairo_status_t draw(cairo_surface_t *target, int width, int height, const timeval &tv,
+                        bool seconds);
 
-  // Drops the cached surfaces (the next frame draws the face again).
-  void reset();
+    // Drops the cached surfaces (the next frame draws the face again).
+    void reset();
 
- private:
-  bool prepare(cairo_surface_t *target, int width, int height);
+private:
+    bool prepare(cairo_surface_t *target, int width, int height);
 
-  bool opaque_;
-  int width_ = 0;
-  int height_ = 0;
-  cairo_surface_t *face_ = nullptr;  // background and face, drawn once per size
-  cairo_surface_t *back_ = nullptr;  // where a frame is composed
+    bool opaque_;
+    int width_ = 0;
+    int height_ = 0;
+    cairo_surface_t *face_ = nullptr;  // background and face, drawn once per size
+    cairo_surface_t *back_ = nullptr;  // where a frame is composed
 };
 
 // The composition of one frame on `cr`: the face surface painted with

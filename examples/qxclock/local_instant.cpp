@@ -9,38 +9,44 @@ namespace {
 // local time at that instant really reads so (mktime moves times that fall in
 // a gap of a clock change).
 bool try_day(const std::tm &today, int day_offset, int hour, int minute, int second,
-             std::time_t &out) {
-  std::tm want = today;
-  want.tm_mday += day_offset;
-  want.tm_hour = hour;
-  want.tm_min = minute;
-  want.tm_sec = second;
-  want.tm_isdst = -1;  // let mktime decide whether summer time applies
-  std::time_t t = std::mktime(&want);
-  if (t == static_cast<std::time_t>(-1)) return false;
-  std::tm back{};
-  if (!localtime_r(&t, &back)) return false;
-  if (back.tm_hour != hour || back.tm_min != minute || back.tm_sec != second) return false;
-  out = t;
-  return true;
+             std::time_t &out)
+{
+    std::tm want = today;
+    want.tm_mday += day_offset;
+    want.tm_hour = hour;
+    want.tm_min = minute;
+    want.tm_sec = second;
+    want.tm_isdst = -1;  // let mktime decide whether summer time applies
+    std::time_t t = std::mktime(&want);
+    if (t == static_cast<std::time_t>(-1))
+        return false;
+    std::tm back{};
+    if (!localtime_r(&t, &back))
+        return false;
+    if (back.tm_hour != hour || back.tm_min != minute || back.tm_sec != second)
+        return false;
+    out = t;
+    return true;
 }
 
 }  // namespace
 
-bool local_instant_today(std::time_t now, int hour, int minute, int second, timeval &out) {
-  std::tm today{};
-  if (!localtime_r(&now, &today)) return false;
-  // Today first, then the days either side.
-  constexpr int day_offsets[] = {0, -1, 1};
-  for (int offset : day_offsets) {
-    std::time_t t;
-    if (try_day(today, offset, hour, minute, second, t)) {
-      out.tv_sec = t;
-      out.tv_usec = 0;
-      return true;
+bool local_instant_today(std::time_t now, int hour, int minute, int second, timeval &out)
+{
+    std::tm today{};
+    if (!localtime_r(&now, &today))
+        return false;
+    // Today first, then the days either side.
+    constexpr int day_offsets[] = {0, -1, 1};
+    for (int offset : day_offsets) {
+        std::time_t t;
+        if (try_day(today, offset, hour, minute, second, t)) {
+            out.tv_sec = t;
+            out.tv_usec = 0;
+            return true;
+        }
     }
-  }
-  return false;
+    return false;
 }
 
 }  // namespace qxclock

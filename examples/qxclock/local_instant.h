@@ -2,8 +2,8 @@
 #ifndef QXCLOCK_LOCAL_INSTANT_H
 #define QXCLOCK_LOCAL_INSTANT_H
 
-#include <sys/time.h>
 #include <ctime>
+#include <sys/time.h>
 
 namespace qxclock {
 

@@ -9,14 +9,14 @@ namespace qxclock {
 enum class Mode { none, png, window };
 
 struct Options {
-  Mode mode = Mode::none;
-  std::string png_path;     // --png FILE
-  int size = 0;             // --size N; 0 until given, then the mode's default
-  bool seconds = false;     // --seconds / --no-seconds, the last one wins
-  bool has_time = false;    // --time HH:MM:SS given
-  int hour = 0, minute = 0, second = 0;
-  bool help = false;        // --help
-  bool version = false;     // --version
+    Mode mode = Mode::none;
+    std::string png_path;   // --png FILE
+    int size = 0;           // --size N; 0 until given, then the mode's default
+    bool seconds = false;   // --seconds / --no-seconds, the last one wins
+    bool has_time = false;  // --time HH:MM:SS given
+    int hour = 0, minute = 0, second = 0;
+    bool help = false;     // --help
+    bool version = false;  // --version
 };
 
 // Largest accepted --size: well inside what cairo and X allow for a surface.

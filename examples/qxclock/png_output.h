@@ -2,8 +2,8 @@
 #ifndef QXCLOCK_PNG_OUTPUT_H
 #define QXCLOCK_PNG_OUTPUT_H
 
-#include <sys/time.h>
 #include <string>
+#include <sys/time.h>
 
 namespace qxclock {
 

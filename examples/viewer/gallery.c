@@ -29,8 +29,8 @@ void gallery_cell(const gallery_layout_t *l, int index, int *x, int *y)
 
 static int plain_char(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.';
 }
 
 static int taken(char **files, int count, const char *file)

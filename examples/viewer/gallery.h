@@ -16,14 +16,14 @@ extern "C" {
 enum {
     GALLERY_MAX_THUMB = 192, /* thumbnails are the picture size, at most this */
     GALLERY_GAP = 16,
-    GALLERY_LABEL = 22, /* height of the name strip under each thumbnail */
+    GALLERY_LABEL = 22,     /* height of the name strip under each thumbnail */
     GALLERY_MAX_SIZE = 8192 /* largest picture side the viewer accepts */
 };
 
 typedef struct {
-    int thumb;          /* side of a thumbnail */
+    int thumb; /* side of a thumbnail */
     int columns, rows;
-    int width, height;  /* of the whole sheet */
+    int width, height; /* of the whole sheet */
 } gallery_layout_t;
 
 /* Layout for `count` snippets drawn at `size` pixels. */

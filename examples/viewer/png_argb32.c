@@ -43,8 +43,8 @@ char *read_png_argb32(const char *file, int *width, int *height, int *stride)
         return blank_pixel(width, height, stride);
     }
 
-    argb = cairo_image_surface_create_for_data((unsigned char *)buffer, CAIRO_FORMAT_ARGB32, w, h,
-                                               s);
+    argb =
+        cairo_image_surface_create_for_data((unsigned char *)buffer, CAIRO_FORMAT_ARGB32, w, h, s);
     cr = cairo_create(argb);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr, png, 0, 0);

@@ -16,7 +16,8 @@ svg_cairo_status_t svg_cairo_create(svg_cairo_t **svgc)
 svg_cairo_status_t svg_cairo_parse(svg_cairo_t *svgc, const char *file)
 {
     (void)svgc;
-    fprintf(stderr, "svg_cairo_parse: cannot read '%s': built without SVG support (librsvg)\n", file);
+    fprintf(stderr, "svg_cairo_parse: cannot read '%s': built without SVG support (librsvg)\n",
+            file);
     return SVG_CAIRO_STATUS_IO_ERROR;
 }
 

@@ -27,7 +27,8 @@ static const char usage[] =
     "usage: quillkit-viewer --out DIR [--size N] [--assets DIR]\n"
     "  --out DIR     directory for the pictures (made if missing)\n"
     "  --size N      side of each picture in pixels, 1 to 8192 (default 256)\n"
-    "  --assets DIR  where the snippets' background files are (default " QUILLKIT_VIEWER_ASSETS ")\n";
+    "  --assets DIR  where the snippets' background files are (default " QUILLKIT_VIEWER_ASSETS
+    ")\n";
 
 enum { DEFAULT_SIZE = 256, LABEL_FONT = 13 };
 
@@ -150,10 +151,10 @@ static void add_to_sheet(cairo_t *sheet, const gallery_layout_t *layout, int no,
     cairo_set_source_rgb(sheet, 0.2, 0.2, 0.2);
     cairo_text_extents(sheet, snippet_name[no], &ext);
     /* centred, or from the left edge when the name is wider than the cell */
-    cairo_move_to(sheet,
-                  x + (ext.width < layout->thumb ? (layout->thumb - ext.width) / 2 - ext.x_bearing
-                                                 : 0.0),
-                  y + layout->thumb + GALLERY_LABEL - 6);
+    cairo_move_to(
+        sheet,
+        x + (ext.width < layout->thumb ? (layout->thumb - ext.width) / 2 - ext.x_bearing : 0.0),
+        y + layout->thumb + GALLERY_LABEL - 6);
     cairo_show_text(sheet, snippet_name[no]);
     cairo_restore(sheet);
 }
@@ -176,8 +177,7 @@ static int render_gallery(const char *out, int size)
     sheet = cairo_create(sheet_image);
     cairo_set_source_rgb(sheet, 0.93, 0.93, 0.93);
     cairo_paint(sheet);
-    cairo_select_font_face(sheet, "sans-serif", CAIRO_FONT_SLANT_NORMAL,
-                           CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(sheet, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(sheet, LABEL_FONT);
 
     for (no = 0; no < snippet_count; no++) {

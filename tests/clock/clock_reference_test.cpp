@@ -29,7 +29,10 @@ struct reference_case {
     bool face, logo, hands;
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const reference_case &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const reference_case &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class Reference : public ::testing::TestWithParam<reference_case> {};
 
@@ -52,7 +55,8 @@ TEST_P(Reference, MatchesTheCommittedPicture)
     ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
 
     const std::string path = std::string(QUILLKIT_CLOCK_REFERENCE_DIR) + "/" + r.name + ".png";
-    if (const char *update = std::getenv("QUILLKIT_UPDATE_CLOCK_REFERENCES"); update && *update == '1') {
+    if (const char *update = std::getenv("QUILLKIT_UPDATE_CLOCK_REFERENCES");
+        update && *update == '1') {
         ASSERT_EQ(cairo_surface_write_to_png(c.surface.get(), path.c_str()), CAIRO_STATUS_SUCCESS);
         GTEST_SKIP() << "wrote " << path;
     }
@@ -69,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(Pictures, Reference,
                          ::testing::Values(reference_case{"hands", 128, 128, false, false, true},
                                            reference_case{"logo", 120, 100, false, true, false},
                                            reference_case{"face", 128, 128, true, false, false},
-                                           reference_case{"frame_wide", 160, 120, true, false, true}),
+                                           reference_case{"frame_wide", 160, 120, true, false,
+                                                          true}),
                          [](const auto &param) { return std::string(param.param.name); });
 
-} // namespace
+}  // namespace

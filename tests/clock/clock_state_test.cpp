@@ -31,19 +31,35 @@ void hands(cairo_t *cr, double w, double h)
     tv.tv_usec = 500000;
     qxhand_draw(cr, w, h, &tv, 1);
 }
-void hands_now(cairo_t *cr, double w, double h) { qxhand_draw_now(cr, w, h, 1); }
-void face(cairo_t *cr, double w, double h) { qxface_draw(cr, w, h); }
-void logo(cairo_t *cr, double w, double h) { qxlogo_draw(cr, w, h); }
-void windows(cairo_t *cr, double, double) { draw_windows(cr); }
+void hands_now(cairo_t *cr, double w, double h)
+{
+    qxhand_draw_now(cr, w, h, 1);
+}
+void face(cairo_t *cr, double w, double h)
+{
+    qxface_draw(cr, w, h);
+}
+void logo(cairo_t *cr, double w, double h)
+{
+    qxlogo_draw(cr, w, h);
+}
+void windows(cairo_t *cr, double, double)
+{
+    draw_windows(cr);
+}
 
 struct drawer {
     const char *name;
     void (*draw)(cairo_t *, double, double);
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const drawer &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const drawer &c, std::ostream *os)
+{
+    *os << c.name;
+}
 const drawer kDrawers[] = {
-    {"hands", hands}, {"hands_now", hands_now}, {"face", face}, {"logo", logo}, {"windows", windows},
+    {"hands", hands}, {"hands_now", hands_now}, {"face", face},
+    {"logo", logo},   {"windows", windows},
 };
 
 struct path_copy {
@@ -130,7 +146,8 @@ TEST_P(StateRestored, AfterTheCall)
     // The drawer painted nothing of the caller's path...
     for (int y = 0; y < c.height; y++)
         for (int x = 110; x < c.width; x++)
-            ASSERT_TRUE(is_white(pixel_at(c.surface.get(), x, y))) << "painted at " << x << "," << y;
+            ASSERT_TRUE(is_white(pixel_at(c.surface.get(), x, y)))
+                << "painted at " << x << "," << y;
     // ...and the caller can still fill it where it was.
     cairo_fill(cr);
     EXPECT_FALSE(is_white(pixel_at(c.surface.get(), 140, 40)));
@@ -144,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(Drawers, StateRestored,
                                                               source_kind::gradient)),
                          [](const auto &param) {
                              return std::string(std::get<0>(param.param).name) +
-                                    (std::get<1>(param.param) == source_kind::gradient ? "_gradient" : "_colour");
+                                    (std::get<1>(param.param) == source_kind::gradient ? "_gradient"
+                                                                                       : "_colour");
                          });
 
 struct bad_size {
@@ -152,7 +170,10 @@ struct bad_size {
     double width, height;
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const bad_size &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const bad_size &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class DegenerateRectangle : public ::testing::TestWithParam<std::tuple<drawer, bad_size>> {};
 
@@ -182,12 +203,14 @@ const double kInf = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Sizes, DegenerateRectangle,
     ::testing::Combine(::testing::Values(kDrawers[0], kDrawers[1], kDrawers[2], kDrawers[3]),
-                       ::testing::Values(bad_size{"zero_width", 0, 64}, bad_size{"zero_height", 64, 0},
-                                         bad_size{"nan_width", kNaN, 64}, bad_size{"infinite_height", 64, kInf},
+                       ::testing::Values(bad_size{"zero_width", 0, 64},
+                                         bad_size{"zero_height", 64, 0},
+                                         bad_size{"nan_width", kNaN, 64},
+                                         bad_size{"infinite_height", 64, kInf},
                                          bad_size{"underflowing", 1e-200, 1e-200},
                                          bad_size{"negative_width", -64, 64})),
     [](const auto &param) {
         return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
     });
 
-} // namespace
+}  // namespace

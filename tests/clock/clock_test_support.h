@@ -29,8 +29,8 @@ struct canvas {
     int width, height;
 
     canvas(int w, int h)
-        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)), cr(cairo_create(surface.get())),
-          width(w), height(h)
+        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)),
+          cr(cairo_create(surface.get())), width(w), height(h)
     {
         cairo_set_source_rgb(cr.get(), 1, 1, 1);
         cairo_paint(cr.get());
@@ -59,8 +59,8 @@ inline pixel pixel_at(cairo_surface_t *s, int x, int y)
     const unsigned char *p = data + y * stride + x * 4;
     v = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-    return {static_cast<int>((v >> 16) & 0xff), static_cast<int>((v >> 8) & 0xff), static_cast<int>(v & 0xff),
-            static_cast<int>(v >> 24)};
+    return {static_cast<int>((v >> 16) & 0xff), static_cast<int>((v >> 8) & 0xff),
+            static_cast<int>(v & 0xff), static_cast<int>(v >> 24)};
 }
 
 // The pixel under the device point (x, y), rounded down to its pixel.
@@ -72,24 +72,31 @@ inline pixel pixel_under(cairo_surface_t *s, double x, double y)
 // A colour (components 0..1) painted at `alpha` over opaque white, in 0..255.
 inline pixel over_white(double r, double g, double b, double alpha)
 {
-    auto c = [alpha](double v) { return static_cast<int>(std::lround(255 * (alpha * v + 1 - alpha))); };
+    auto c = [alpha](double v) {
+        return static_cast<int>(std::lround(255 * (alpha * v + 1 - alpha)));
+    };
     return {c(r), c(g), c(b), 255};
 }
 
 // A colour painted at `alpha` over another opaque colour.
 inline pixel over(double r, double g, double b, double alpha, pixel under)
 {
-    auto c = [alpha](double v, int u) { return static_cast<int>(std::lround(255 * alpha * v + (1 - alpha) * u)); };
+    auto c = [alpha](double v, int u) {
+        return static_cast<int>(std::lround(255 * alpha * v + (1 - alpha) * u));
+    };
     return {c(r, under.r), c(g, under.g), c(b, under.b), 255};
 }
 
 inline bool near(pixel p, pixel q, int tolerance)
 {
-    return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance && std::abs(p.b - q.b) <= tolerance &&
-           std::abs(p.a - q.a) <= tolerance;
+    return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance &&
+           std::abs(p.b - q.b) <= tolerance && std::abs(p.a - q.a) <= tolerance;
 }
 
-inline bool is_white(pixel p) { return near(p, {255, 255, 255, 255}, 0); }
+inline bool is_white(pixel p)
+{
+    return near(p, {255, 255, 255, 255}, 0);
+}
 
 // Largest per-channel difference between two images of the same size.
 inline int max_difference(cairo_surface_t *a, cairo_surface_t *b)
@@ -105,6 +112,6 @@ inline int max_difference(cairo_surface_t *a, cairo_surface_t *b)
     return worst;
 }
 
-} // namespace clock_test
+}  // namespace clock_test
 
 #endif

@@ -41,7 +41,10 @@ tick kind_of(int m)
 struct face_size {
     int width, height;
 };
-void PrintTo(const face_size &c, std::ostream *os) { *os << c.width << 'x' << c.height; }
+void PrintTo(const face_size &c, std::ostream *os)
+{
+    *os << c.width << 'x' << c.height;
+}
 
 class Face : public ::testing::TestWithParam<face_size> {
 protected:
@@ -107,8 +110,10 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
             {"gap, down", 0, 1.3 * r, kWhite, true},
             {"ring, outward", 2 * r * ox, 2 * r * oy, ring, true},
             {"ring, inward", -2 * r * ox, -2 * r * oy, ring, true},
-            {"ring, towards the next minute", 2 * r * tx, 2 * r * ty, ring, fancy || !quarter_after},
-            {"ring, towards the previous minute", -2 * r * tx, -2 * r * ty, ring, fancy || !quarter_before},
+            {"ring, towards the next minute", 2 * r * tx, 2 * r * ty, ring,
+             fancy || !quarter_after},
+            {"ring, towards the previous minute", -2 * r * tx, -2 * r * ty, ring,
+             fancy || !quarter_before},
             {"beyond the ring, towards the next minute", 2.55 * r * tx, 2.55 * r * ty, kWhite,
              fancy || !quarter_after},
         };
@@ -116,7 +121,8 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
             if (!l.wanted)
                 continue;
             const pixel got = pixel_under(c.surface.get(), f.x(deg, l.du), f.y(deg, l.dv));
-            EXPECT_TRUE(near(got, l.want, 2)) << "minute " << m << ", " << l.what << ": got " << got;
+            EXPECT_TRUE(near(got, l.want, 2))
+                << "minute " << m << ", " << l.what << ": got " << got;
         }
         // Nothing on the ring halfway to the next minute.
         if (k != tick::quarter && !quarter_after) {
@@ -163,7 +169,8 @@ TEST_P(Face, LogoFillsTheMiddleSquare)
         const double fx = -2.5 + u * std::cos(tilt) - v * std::sin(tilt);
         const double fy = 14.75 + u * std::sin(tilt) + v * std::cos(tilt);
         const double lx = scale * fx, ly = y_off + scale * fy;
-        return pixel_under(c.surface.get(), s.width * (0.15 + 0.7 * lx), s.height * (0.15 + 0.7 * ly));
+        return pixel_under(c.surface.get(), s.width * (0.15 + 0.7 * lx),
+                           s.height * (0.15 + 0.7 * ly));
     };
     EXPECT_TRUE(near(at(32, 1), kGrey, 2)) << at(32, 1);
     EXPECT_TRUE(near(at(32, 8), kBlue, 2)) << at(32, 8);
@@ -172,7 +179,8 @@ TEST_P(Face, LogoFillsTheMiddleSquare)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, Face, ::testing::Values(face_size{800, 800}, face_size{900, 500}),
                          [](const ::testing::TestParamInfo<face_size> &param) {
-                             return std::to_string(param.param.width) + "x" + std::to_string(param.param.height);
+                             return std::to_string(param.param.width) + "x" +
+                                    std::to_string(param.param.height);
                          });
 
 TEST(FaceAlpha, TicksTakeTheAlphaOfTheCallersColour)
@@ -181,10 +189,12 @@ TEST(FaceAlpha, TicksTakeTheAlphaOfTheCallersColour)
     cairo_set_source_rgba(c.get(), 0, 0, 0, 0.4);
     qxface_draw(c.get(), 400, 400);
     // Minute 0 (a quarter) below the centre, minute 1 (plain) beside it.
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), 200, 200 + 0.465 * 400), over_white(0.231, 0.502, 0.682, 0.4), 2));
+    EXPECT_TRUE(near(pixel_under(c.surface.get(), 200, 200 + 0.465 * 400),
+                     over_white(0.231, 0.502, 0.682, 0.4), 2));
     const double a1 = 6 * kPi / 180;
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), 200 - 0.465 * 400 * std::sin(a1), 200 + 0.465 * 400 * std::cos(a1)),
+    EXPECT_TRUE(near(pixel_under(c.surface.get(), 200 - 0.465 * 400 * std::sin(a1),
+                                 200 + 0.465 * 400 * std::cos(a1)),
                      over_white(0.73, 0.73, 0.73, 0.4), 2));
 }
 
-} // namespace
+}  // namespace

@@ -17,10 +17,10 @@
 #include <sys/time.h>
 
 #include <climits>
-#include <limits>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -70,7 +70,10 @@ double box(double x, double y, double x0, double x1, double half)
     const double qx = std::abs(x - cx) - hx, qy = std::abs(y) - half;
     return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0);
 }
-double disc(double x, double y, double cx, double radius) { return std::hypot(x - cx, y) - radius; }
+double disc(double x, double y, double cx, double radius)
+{
+    return std::hypot(x - cx, y) - radius;
+}
 
 enum class kind { hour, minute, second };
 
@@ -87,11 +90,11 @@ double hand_distance(const hand_design &h, double x, double y)
     const double r = h.width / 2;
     const double tip = disc(x, y, h.length, r);
     switch (h.k) {
-    case kind::hour: // bar with a rounded tip out of a disc of radius `width`
+    case kind::hour:  // bar with a rounded tip out of a disc of radius `width`
         return std::min({tip, box(x, y, 0, h.length, r), disc(x, y, 0, h.width)});
-    case kind::minute: // bar from the pivot to a rounded tip
+    case kind::minute:  // bar from the pivot to a rounded tip
         return std::min(tip, box(x, y, 0, h.length, r));
-    case kind::second: // shaft on behind the pivot, counterweight twice as thick
+    case kind::second:  // shaft on behind the pivot, counterweight twice as thick
         return std::min({tip, box(x, y, -h.length / 10, h.length, r),
                          box(x, y, -h.length / 3, -h.length / 10, h.width)});
     }
@@ -171,7 +174,10 @@ struct instant_case {
     int width, height;
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const instant_case &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const instant_case &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class HandsModel : public Hands, public ::testing::WithParamInterface<instant_case> {};
 
@@ -183,8 +189,8 @@ TEST_P(HandsModel, MatchesTheOutlinesAndShadows)
     qxhand_draw(c.get(), t.width, t.height, &tv, t.seconds);
     ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
 
-    const model_counts m =
-        compare_with_model(c.surface.get(), t.width, t.height, clock_angles(t.h, t.m, t.s, t.usec), t.seconds != 0);
+    const model_counts m = compare_with_model(c.surface.get(), t.width, t.height,
+                                              clock_angles(t.h, t.m, t.s, t.usec), t.seconds != 0);
     EXPECT_EQ(m.mismatches, 0) << "first at " << m.first;
     // Each class must really have been looked at.
     EXPECT_GT(m.hand, 300);
@@ -206,7 +212,9 @@ INSTANTIATE_TEST_SUITE_P(
                       instant_case{"three", 3, 0, 0, 0, 2, 300, 300},
                       instant_case{"evening_wide", 21, 37, 12, 250000, 1, 480, 300},
                       instant_case{"evening_tall", 21, 37, 12, 250000, 1, 240, 420}),
-    [](const ::testing::TestParamInfo<instant_case> &param) { return std::string(param.param.name); });
+    [](const ::testing::TestParamInfo<instant_case> &param) {
+        return std::string(param.param.name);
+    });
 
 TEST_F(Hands, OverlappingShadowsAreOneUniformTranslucentBlack)
 {
@@ -217,7 +225,8 @@ TEST_F(Hands, OverlappingShadowsAreOneUniformTranslucentBlack)
     canvas c(size, size);
     const timeval tv = at(0, 0, 0);
     qxhand_draw(c.get(), size, size, &tv, 1);
-    const model_counts m = compare_with_model(c.surface.get(), size, size, clock_angles(0, 0, 0, 0), true);
+    const model_counts m =
+        compare_with_model(c.surface.get(), size, size, clock_angles(0, 0, 0, 0), true);
     EXPECT_EQ(m.mismatches, 0) << "first at " << m.first;
     EXPECT_GT(m.shadow_overlap, 150);
 
@@ -258,7 +267,7 @@ TEST_F(Hands, FifteenHundredLooksLikeThree)
 double measured_angle(const timeval &tv, double expected, double radius)
 {
     constexpr int size = 1000;
-    constexpr double zoom = 10000; // device pixels per unit of the clock square
+    constexpr double zoom = 10000;  // device pixels per unit of the clock square
     const double a = expected * kPi / 180;
     const double px = 0.5 + radius * std::sin(a), py = 0.5 - radius * std::cos(a);
 
@@ -272,7 +281,8 @@ double measured_angle(const timeval &tv, double expected, double radius)
     // sideways, along a column otherwise.
     const bool along_row = std::abs(std::cos(a)) >= std::abs(std::sin(a));
     auto dark = [&](int i) {
-        const pixel p = along_row ? pixel_at(c.surface.get(), i, size / 2) : pixel_at(c.surface.get(), size / 2, i);
+        const pixel p = along_row ? pixel_at(c.surface.get(), i, size / 2)
+                                  : pixel_at(c.surface.get(), size / 2, i);
         return p.r < 90;
     };
     if (!dark(size / 2))
@@ -284,7 +294,7 @@ double measured_angle(const timeval &tv, double expected, double radius)
         hi++;
     if (lo == 0 || hi == size - 1)
         return NAN;
-    const double mid = (lo + hi + 1) / 2.0 - size / 2.0; // device units from the centre
+    const double mid = (lo + hi + 1) / 2.0 - size / 2.0;  // device units from the centre
     const double qx = px + (along_row ? mid / zoom : 0), qy = py + (along_row ? 0 : mid / zoom);
     double deg = std::atan2(qx - 0.5, -(qy - 0.5)) * 180 / kPi;
     if (deg < 0)
@@ -345,4 +355,4 @@ TEST_F(Hands, DrawNowShowsTheCurrentTime)
     EXPECT_LT(std::min(ma.mismatches, mb.mismatches), 40);
 }
 
-} // namespace
+}  // namespace

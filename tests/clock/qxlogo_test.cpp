@@ -72,7 +72,8 @@ point bezier(const point (&c)[4], double t)
 {
     const double s = 1 - t;
     const double a = s * s * s, b = 3 * s * s * t, d = 3 * s * t * t, e = t * t * t;
-    return {a * c[0].x + b * c[1].x + d * c[2].x + e * c[3].x, a * c[0].y + b * c[1].y + d * c[2].y + e * c[3].y};
+    return {a * c[0].x + b * c[1].x + d * c[2].x + e * c[3].x,
+            a * c[0].y + b * c[1].y + d * c[2].y + e * c[3].y};
 }
 
 struct box {
@@ -88,7 +89,8 @@ box expected_ink(const placement &p)
     for (const auto &corner : kCorners)
         for (int i = 0; i <= 400; i++) {
             const point d = p.device(bezier(corner, i / 400.0));
-            b = {std::min(b.x0, d.x), std::min(b.y0, d.y), std::max(b.x1, d.x), std::max(b.y1, d.y)};
+            b = {std::min(b.x0, d.x), std::min(b.y0, d.y), std::max(b.x1, d.x),
+                 std::max(b.y1, d.y)};
         }
     const double half = p.unit();
     return {b.x0 - half, b.y0 - half, b.x1 + half, b.y1 + half};
@@ -109,10 +111,13 @@ struct fit_case {
     const char *name;
     double zoom, width, height;
     int surface_w, surface_h;
-    double scale, x_off, y_off; // as the fit rule gives them
+    double scale, x_off, y_off;  // as the fit rule gives them
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const fit_case &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const fit_case &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class LogoFit : public ::testing::TestWithParam<fit_case> {};
 
@@ -148,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, LogoFit,
     ::testing::Values(fit_case{"unit", 400, 1, 1, 400, 400, 0.0143877, 0, 0.0811},
                       fit_case{"wide", 1, 400, 300, 400, 300, 5.1525, 20.94, 0},
-                      fit_case{"tall", 1, 200, 300, 200, 300, 200 / kBoxW, 0, (300 - kBoxH * 200 / kBoxW) / 2},
+                      fit_case{"tall", 1, 200, 300, 200, 300, 200 / kBoxW, 0,
+                               (300 - kBoxH * 200 / kBoxW) / 2},
                       fit_case{"design", 5, kBoxW, kBoxH, 348, 292, 1, 0, 0}),
     [](const ::testing::TestParamInfo<fit_case> &param) { return std::string(param.param.name); });
 
@@ -209,7 +215,8 @@ TEST(Logo, PaintsWithTheAlphaOfTheCallersColour)
     const pixel pane = over(1, 1, 1, 0.5, panel);
     EXPECT_TRUE(near(probe(c, p, {18, 13}), pane, 2)) << probe(c, p, {18, 13});
     // ...and the outline at half alpha over its own pane.
-    EXPECT_TRUE(near(probe(c, p, {18, 9.6}), over(0.231, 0.502, 0.682, 0.5, pane), 2)) << probe(c, p, {18, 9.6});
+    EXPECT_TRUE(near(probe(c, p, {18, 9.6}), over(0.231, 0.502, 0.682, 0.5, pane), 2))
+        << probe(c, p, {18, 9.6});
 }
 
 TEST(Logo, GradientSourcePaintsOpaque)
@@ -243,10 +250,11 @@ TEST(Logo, WindowsAloneUseTheCallersSpaceAndLineWidth)
     const pixel ground = {51, 51, 51, 255};
     EXPECT_TRUE(near(at(18, 16.125), kWhite, 1));
     EXPECT_TRUE(near(at(18, 9.1), kBlue, 2)) << at(18, 9.1);
-    EXPECT_TRUE(near(at(18, 8.3), ground, 1)) << "outline wider than the caller's line width: " << at(18, 8.3);
+    EXPECT_TRUE(near(at(18, 8.3), ground, 1))
+        << "outline wider than the caller's line width: " << at(18, 8.3);
     // The triangle: white at 0.5 over the ground, 1 unit wide.
     EXPECT_TRUE(near(at(33.125, 18.25), over(1, 1, 1, 0.5, ground), 2)) << at(33.125, 18.25);
     EXPECT_TRUE(near(at(33.125, 19.5), ground, 1));
 }
 
-} // namespace
+}  // namespace

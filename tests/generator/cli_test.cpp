@@ -18,30 +18,31 @@ namespace {
 namespace fs = std::filesystem;
 using quillkit_test::ScratchDir;
 
-std::string rejection(const std::string& arg)
+std::string rejection(const std::string &arg)
 {
     return "unable to open '" + arg + "' or snippet name doesn't end in .cairo\n";
 }
 
-std::string failure(const std::string& what, const std::string& file, int error)
+std::string failure(const std::string &what, const std::string &file, int error)
 {
     return "quillmake: " + what + " '" + file + "': " + std::strerror(error) + "\n";
 }
 
 struct RejectCase {
-    const char* label;
+    const char *label;
     std::vector<std::string> files;  // created with a line of text each
     std::vector<std::string> args;
-    std::string rejected;            // the argument the message must name
+    std::string rejected;  // the argument the message must name
 };
 
 class RejectTest : public ::testing::TestWithParam<RejectCase> {};
 
 TEST_P(RejectTest, PrintsOneMessageAndLeavesAnEmptyModule)
 {
-    const RejectCase& c = GetParam();
+    const RejectCase &c = GetParam();
     ScratchDir dir;
-    for (const std::string& file : c.files) dir.write(file, "cairo_fill (cr);\n");
+    for (const std::string &file : c.files)
+        dir.write(file, "cairo_fill (cr);\n");
     dir.write("snippets.c", "an older module\n");
 
     const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), c.args);
@@ -64,30 +65,38 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"suffix_without_dot", {"cairo"}, {"cairo"}, "cairo"},
         RejectCase{"suffix_on_directory_only", {"d.cairo/x"}, {"d.cairo/x"}, "d.cairo/x"},
         RejectCase{"empty_argument", {}, {""}, ""},
-        RejectCase{"after_accepted_ones", {"good.cairo"},
-                   {"-v", "good.cairo", "gone.cairo", "good.cairo", "also-gone.cairo"}, "gone.cairo"},
-        RejectCase{"first_of_several", {"good.cairo"}, {"notes.txt", "-v", "nope.cairo", "good.cairo"},
+        RejectCase{"after_accepted_ones",
+                   {"good.cairo"},
+                   {"-v", "good.cairo", "gone.cairo", "good.cairo", "also-gone.cairo"},
+                   "gone.cairo"},
+        RejectCase{"first_of_several",
+                   {"good.cairo"},
+                   {"notes.txt", "-v", "nope.cairo", "good.cairo"},
                    "notes.txt"}),
-    [](const auto& p) { return std::string(p.param.label); });
+    [](const auto &p) { return std::string(p.param.label); });
 
 // --help and --version answer on standard output, whatever else is on the
 // command line, and leave an existing module (or its absence) alone.
 struct QueryCase {
-    const char* label;
+    const char *label;
     std::vector<std::string> args;
-    const char* output_starts;
+    const char *output_starts;
     bool old_module;  // whether a snippets.c exists beforehand
 };
-void PrintTo(const QueryCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const QueryCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 class QueryTest : public ::testing::TestWithParam<QueryCase> {};
 
 TEST_P(QueryTest, AnswersAndTouchesNoFile)
 {
-    const QueryCase& c = GetParam();
+    const QueryCase &c = GetParam();
     ScratchDir dir;
     dir.write("a.cairo", "cairo_fill (cr);\n");
-    if (c.old_module) dir.write("snippets.c", "an older module\n");
+    if (c.old_module)
+        dir.write("snippets.c", "an older module\n");
 
     const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), c.args);
     EXPECT_EQ(run.status, 0);
@@ -101,18 +110,20 @@ TEST_P(QueryTest, AnswersAndTouchesNoFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Options, QueryTest,
-    ::testing::Values(QueryCase{"help", {"--help"}, "usage: quillmake ", false},
-                      QueryCase{"version", {"--version"}, "quillmake 1.", false},
-                      QueryCase{"version_after_snippet", {"a.cairo", "--version"}, "quillmake 1.", true},
-                      QueryCase{"help_before_missing_snippet", {"--help", "missing.cairo"},
-                                "usage: quillmake ", true}),
-    [](const auto& p) { return std::string(p.param.label); });
+    ::testing::Values(
+        QueryCase{"help", {"--help"}, "usage: quillmake ", false},
+        QueryCase{"version", {"--version"}, "quillmake 1.", false},
+        QueryCase{"version_after_snippet", {"a.cairo", "--version"}, "quillmake 1.", true},
+        QueryCase{
+            "help_before_missing_snippet", {"--help", "missing.cairo"}, "usage: quillmake ", true}),
+    [](const auto &p) { return std::string(p.param.label); });
 
 // Runs that fail after snippets.c was created: status 1, one message naming
 // the file and the reason, and no module left behind.
 class FailureTest : public ::testing::Test {
 protected:
-    void expect_failed_without_module(const quillkit_test::RunResult& run, const std::string& message)
+    void expect_failed_without_module(const quillkit_test::RunResult &run,
+                                      const std::string &message)
     {
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, message);
@@ -165,7 +176,8 @@ TEST_P(VanishingSnippetTest, ReportsTheSnippetAndRemovesTheModule)
     dir.write("a.cairo", "cairo_fill (cr);\n");
     dir.write("b.cairo", "cairo_stroke (cr);\n");
     std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0";
-    if (const char* given = std::getenv("ASAN_OPTIONS")) asan += std::string(":") + given;
+    if (const char *given = std::getenv("ASAN_OPTIONS"))
+        asan += std::string(":") + given;
     const quillkit_test::RunResult run = quillkit_test::run_quillmake(
         dir.path(), {"a.cairo", "b.cairo"},
         {std::string("LD_PRELOAD=") + QUILLKIT_FAIL_OPEN, "QUILLKIT_FAIL_OPEN_PATH=b.cairo",
@@ -181,7 +193,7 @@ TEST(LimitsTest, ManySnippetsAndLongNamesAreWrittenInFull)
     std::vector<std::string> args;
     std::vector<std::string> names;
     std::vector<std::string> texts;
-    auto add = [&](const std::string& path, const std::string& text) {
+    auto add = [&](const std::string &path, const std::string &text) {
         dir.write(path, text);
         args.push_back(path);
         names.push_back(path.substr(0, path.size() - 6));
@@ -190,7 +202,8 @@ TEST(LimitsTest, ManySnippetsAndLongNamesAreWrittenInFull)
     for (int i = 0; i < 600; ++i)
         add("s" + std::to_string(i) + ".cairo", "/* snippet " + std::to_string(i) + " */\n");
     const std::string long_dir(120, 'd');
-    add(long_dir + "/a_snippet_name_well_past_thirty_three_bytes_" + std::string(80, 'n') + ".cairo",
+    add(long_dir + "/a_snippet_name_well_past_thirty_three_bytes_" + std::string(80, 'n') +
+            ".cairo",
         "cairo_stroke (cr);\n");
     add((dir / "absolute.cairo").string(), "cairo_fill (cr);");
 

@@ -21,11 +21,10 @@ struct SnippetFile {
 std::vector<SnippetFile> odd_snippets()
 {
     return {
-        {"q\"uote.cairo",
-         "const char *said = \"she said \\\"hi\\\" \\\\ and left\";\n"
-         "cairo_set_source_rgb (cr, 1, 0, 0);\n"
-         "if (strlen (said) == 24) cairo_rectangle (cr, 8, 8, 16, 16);\n"
-         "cairo_fill (cr); /* pixel: ffff0000 */\n"},
+        {"q\"uote.cairo", "const char *said = \"she said \\\"hi\\\" \\\\ and left\";\n"
+                          "cairo_set_source_rgb (cr, 1, 0, 0);\n"
+                          "if (strlen (said) == 24) cairo_rectangle (cr, 8, 8, 16, 16);\n"
+                          "cairo_fill (cr); /* pixel: ffff0000 */\n"},
         {"back\\slash.cairo",  // CRLF line ends, a tab
          "cairo_set_source_rgb (cr, 0, 1, 0);\r\n"
          "\tcairo_rectangle (cr, 8, 8, 16, 16);\r\n"
@@ -59,14 +58,14 @@ std::vector<SnippetFile> odd_snippets()
     };
 }
 
-class CompileTest : public ::testing::TestWithParam<const char*> {};
+class CompileTest : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
 {
     ScratchDir dir;
     const std::vector<SnippetFile> snippets = odd_snippets();
     std::vector<std::string> args{"-v"};
-    for (const SnippetFile& file : snippets) {
+    for (const SnippetFile &file : snippets) {
         dir.write(file.path, file.bytes);
         args.push_back(file.path);
     }
@@ -79,15 +78,17 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
     ASSERT_EQ(quillkit_test::read_tables(module, tables), "");
     ASSERT_EQ(tables.names.size(), snippets.size() + 1);
     for (std::size_t i = 0; i < snippets.size(); ++i) {
-        const SnippetFile& file = snippets[i];
+        const SnippetFile &file = snippets[i];
         EXPECT_EQ(tables.names[i], file.path.substr(0, file.path.size() - 6));
         EXPECT_EQ(tables.sources[i], file.bytes);
     }
 
     // Build snippets.c with the test header, the early-cairo stand-ins and the
     // checking program.
-    std::vector<std::string> cc{kCCompiler, std::string("-std=") + GetParam(),
-                                "-Wall", "-Wextra", "-Wpedantic", "-Werror", "-I", kCompileDir};
+    std::vector<std::string> cc{kCCompiler,   std::string("-std=") + GetParam(),
+                                "-Wall",      "-Wextra",
+                                "-Wpedantic", "-Werror",
+                                "-I",         kCompileDir};
     cc.insert(cc.end(), std::begin(kCairoCflags), std::end(kCairoCflags));
     cc.insert(cc.end(), {"snippets.c", std::string(kCompileDir) + "/early_cairo.c",
                          std::string(kCompileDir) + "/check_module.c", "-o", "check_module"});

@@ -12,7 +12,7 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string module_for(const std::string& name, const std::string& text)
+std::string module_for(const std::string &name, const std::string &text)
 {
     return quillkit::render_module({name}, {text});
 }
@@ -35,19 +35,19 @@ TEST_P(SourceFormTest, EntryIsWrittenAsDescribed)
 
 INSTANTIATE_TEST_SUITE_P(
     Escaping, SourceFormTest,
-    ::testing::Values(
-        SourceForm{"", "\"\",\n"},
-        SourceForm{"a\n", "\"a\\n\"\n\"\",\n"},                    // newline: 5 bytes, empty last literal
-        SourceForm{"a\nb", "\"a\\n\"\n\"b\",\n"},                  // no final newline
-        SourceForm{"\n\n", "\"\\n\"\n\"\\n\"\n\"\",\n"},
-        SourceForm{"say \"x\"", "\"say \\\"x\\\"\",\n"},           // quote: 2 bytes
-        SourceForm{"a\\b", "\"a\\\\b\",\n"},                       // backslash: 2 bytes
-        SourceForm{"\\\n", "\"\\\\\\n\"\n\"\",\n"},                // no splice left behind
-        SourceForm{"x\r\n", "\"x\\r\\n\"\n\"\",\n"},               // CR written as \r
-        SourceForm{"\t\v\f", "\"\t\v\f\",\n"},                     // other bytes kept
-        SourceForm{"a\0b"s, "\"a\0b\",\n"s},
-        SourceForm{"\x80\xC3\xA9\xFF", "\"\x80\xC3\xA9\xFF\",\n"},
-        SourceForm{"%s %i %%", "\"%s %i %%\",\n"}));               // never a format
+    ::testing::Values(SourceForm{"", "\"\",\n"},
+                      SourceForm{"a\n",
+                                 "\"a\\n\"\n\"\",\n"},  // newline: 5 bytes, empty last literal
+                      SourceForm{"a\nb", "\"a\\n\"\n\"b\",\n"},  // no final newline
+                      SourceForm{"\n\n", "\"\\n\"\n\"\\n\"\n\"\",\n"},
+                      SourceForm{"say \"x\"", "\"say \\\"x\\\"\",\n"},  // quote: 2 bytes
+                      SourceForm{"a\\b", "\"a\\\\b\",\n"},              // backslash: 2 bytes
+                      SourceForm{"\\\n", "\"\\\\\\n\"\n\"\",\n"},       // no splice left behind
+                      SourceForm{"x\r\n", "\"x\\r\\n\"\n\"\",\n"},      // CR written as \r
+                      SourceForm{"\t\v\f", "\"\t\v\f\",\n"},            // other bytes kept
+                      SourceForm{"a\0b"s, "\"a\0b\",\n"s},
+                      SourceForm{"\x80\xC3\xA9\xFF", "\"\x80\xC3\xA9\xFF\",\n"},
+                      SourceForm{"%s %i %%", "\"%s %i %%\",\n"}));  // never a format
 
 struct NameForm {
     std::string name;
@@ -59,7 +59,7 @@ class NameFormTest : public ::testing::TestWithParam<NameForm> {};
 
 TEST_P(NameFormTest, NameIsWrittenAsDescribed)
 {
-    const NameForm& f = GetParam();
+    const NameForm &f = GetParam();
     const std::string module = module_for(f.name, "x();\n");
     EXPECT_NE(module.find("const char *snippet_name[2]={\n" + f.literal + ",\nNULL\n};\n"),
               std::string::npos)
@@ -71,27 +71,25 @@ TEST_P(NameFormTest, NameIsWrittenAsDescribed)
 INSTANTIATE_TEST_SUITE_P(
     Escaping, NameFormTest,
     ::testing::Values(
-        NameForm{"", "\"\"", ""},
-        NameForm{"sub/dot", "\"sub/dot\"", "sub/dot"},
+        NameForm{"", "\"\"", ""}, NameForm{"sub/dot", "\"sub/dot\"", "sub/dot"},
         NameForm{"x.cairo", "\"x.cairo\"", "x.cairo"},
         NameForm{"with space", "\"with space\"", "with space"},
-        NameForm{"%s%i%%", "\"%s%i%%\"", "%s%i%%"},                      // printed, not a format
+        NameForm{"%s%i%%", "\"%s%i%%\"", "%s%i%%"},  // printed, not a format
         NameForm{"\xC3\xA9\x80\xFF", "\"\xC3\xA9\x80\xFF\"", "\xC3\xA9\x80\xFF"},
-        NameForm{"q\"b", "\"q\\\"b\"", "q\"b"},
-        NameForm{"b\\s", "\"b\\\\s\"", "b\\s"},
-        NameForm{"n\nl", "\"n\\nl\"", "n\nl"},
-        NameForm{"c\rr", "\"c\\rr\"", "c\rr"},
+        NameForm{"q\"b", "\"q\\\"b\"", "q\"b"}, NameForm{"b\\s", "\"b\\\\s\"", "b\\s"},
+        NameForm{"n\nl", "\"n\\nl\"", "n\nl"}, NameForm{"c\rr", "\"c\\rr\"", "c\rr"},
         NameForm{"t\tab", "\"t\\011ab\"", "t\tab"},
-        NameForm{"\001" "7", "\"\\0017\"", "\001" "7"},                  // three digits, always
-        NameForm{"\x1f\x7f", "\"\\037\\177\"", "\x1f\x7f"},
-        NameForm{"a*/b", "\"a*/b\"", "a*\\/b"},
-        NameForm{"*/*/", "\"*/*/\"", "*\\/*\\/"},
-        NameForm{"**/", "\"**/\"", "**\\/"},
-        NameForm{"/*/", "\"/*/\"", "/*\\/"},
-        NameForm{"a/b*", "\"a/b*\"", "a/b*"},
-        NameForm{"*\\\n/", "\"*\\\\\\n/\"", "*\\\n\\/"},                // splice between * and /
-        NameForm{"*\\ \t\n/", "\"*\\\\ \\011\\n/\"", "*\\ \t\n\\/"},    // gcc's splice with blanks
-        NameForm{"*\\\r/", "\"*\\\\\\r/\"", "*\\\r\\/"},                 // a lone CR ends a line too
+        NameForm{"\001"
+                 "7",
+                 "\"\\0017\"",
+                 "\001"
+                 "7"},  // three digits, always
+        NameForm{"\x1f\x7f", "\"\\037\\177\"", "\x1f\x7f"}, NameForm{"a*/b", "\"a*/b\"", "a*\\/b"},
+        NameForm{"*/*/", "\"*/*/\"", "*\\/*\\/"}, NameForm{"**/", "\"**/\"", "**\\/"},
+        NameForm{"/*/", "\"/*/\"", "/*\\/"}, NameForm{"a/b*", "\"a/b*\"", "a/b*"},
+        NameForm{"*\\\n/", "\"*\\\\\\n/\"", "*\\\n\\/"},              // splice between * and /
+        NameForm{"*\\ \t\n/", "\"*\\\\ \\011\\n/\"", "*\\ \t\n\\/"},  // gcc's splice with blanks
+        NameForm{"*\\\r/", "\"*\\\\\\r/\"", "*\\\r\\/"},              // a lone CR ends a line too
         NameForm{"*\\\r\n/", "\"*\\\\\\r\\n/\"", "*\\\r\n\\/"}));
 
 TEST(CountTest, CountsAndSizesGrowWithTheirDigits)
@@ -104,7 +102,8 @@ TEST(CountTest, CountsAndSizesGrowWithTheirDigits)
         }
         const std::string module = quillkit::render_module(names, texts);
         const std::string counts = "\n\nint snippet_count=" + std::to_string(n) +
-                                   ";\n\nconst char *snippet_name[" + std::to_string(n + 1) + "]={\n";
+                                   ";\n\nconst char *snippet_name[" + std::to_string(n + 1) +
+                                   "]={\n";
         EXPECT_NE(module.find(counts), std::string::npos) << n;
         EXPECT_NE(module.find("\n\nconst char *snippet_source[" + std::to_string(n + 1) + "]={\n"),
                   std::string::npos)
@@ -121,23 +120,59 @@ TEST(CountTest, CountsAndSizesGrowWithTheirDigits)
 
 std::vector<std::string> tricky_names()
 {
-    std::vector<std::string> names{
-        "", "plain", "sub/dir/x", "\"", "\\", "\\\\", "\\\"", "end\\", "\n", "\r", "\r\n", "\\\n",
-        "\\\r\n", "\t", "\001", "\0017", "\0018", "\x7f", "\x1f" "1", "*/", "*\\/", "**/", "*\\\n/",
-        "*\\ \n/", "*\\\r\n/", "*\\\r/", "*\\ \r/", "*\\\r\\\n/", "*\\\n\\\n/", "/*", "*", "a*", "\xff\x80*/", "%s%%", "?\?/", "?\?=x"};
+    std::vector<std::string> names{"",
+                                   "plain",
+                                   "sub/dir/x",
+                                   "\"",
+                                   "\\",
+                                   "\\\\",
+                                   "\\\"",
+                                   "end\\",
+                                   "\n",
+                                   "\r",
+                                   "\r\n",
+                                   "\\\n",
+                                   "\\\r\n",
+                                   "\t",
+                                   "\001",
+                                   "\0017",
+                                   "\0018",
+                                   "\x7f",
+                                   "\x1f"
+                                   "1",
+                                   "*/",
+                                   "*\\/",
+                                   "**/",
+                                   "*\\\n/",
+                                   "*\\ \n/",
+                                   "*\\\r\n/",
+                                   "*\\\r/",
+                                   "*\\ \r/",
+                                   "*\\\r\\\n/",
+                                   "*\\\n\\\n/",
+                                   "/*",
+                                   "*",
+                                   "a*",
+                                   "\xff\x80*/",
+                                   "%s%%",
+                                   "?\?/",
+                                   "?\?=x"};
     std::string all_bytes;
-    for (int b = 1; b < 256; ++b) all_bytes += static_cast<char>(b);
+    for (int b = 1; b < 256; ++b)
+        all_bytes += static_cast<char>(b);
     names.push_back(all_bytes);
     return names;
 }
 
 std::vector<std::string> tricky_texts()
 {
-    std::vector<std::string> texts{
-        "", "\n", "\r\n", "\r", "\"", "\\", "\\\n", "\\\r\n", "a\0b"s, "\0"s, "?\?/\n", "\x80\xff",
-        "no newline", "\n\n\n", "\"\\n\"", "\t\v\f", "*/", "/*", "case 9:", "}break;\n"};
+    std::vector<std::string> texts{"",       "\n",       "\r\n",       "\r",      "\"",
+                                   "\\",     "\\\n",     "\\\r\n",     "a\0b"s,   "\0"s,
+                                   "?\?/\n", "\x80\xff", "no newline", "\n\n\n",  "\"\\n\"",
+                                   "\t\v\f", "*/",       "/*",         "case 9:", "}break;\n"};
     std::string all_bytes;
-    for (int b = 0; b < 256; ++b) all_bytes += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        all_bytes += static_cast<char>(b);
     texts.push_back(all_bytes);
     return texts;
 }
@@ -146,8 +181,8 @@ TEST(RoundTripTest, TablesDecodeToTheExactInput)
 {
     // Every tricky name with every tricky text, all in one module.
     std::vector<std::string> names, texts;
-    for (const std::string& name : tricky_names())
-        for (const std::string& text : tricky_texts()) {
+    for (const std::string &name : tricky_names())
+        for (const std::string &text : tricky_texts()) {
             names.push_back(name);
             texts.push_back(text);
         }
@@ -169,7 +204,7 @@ TEST(ReaderTest, RejectsBrokenLiterals)
     std::string out;
     EXPECT_EQ(quillkit_test::decode_literal_body("a\\\"b\\\\\\101\\x41\\?", out), "");
     EXPECT_EQ(out, "a\"b\\AA?");
-    for (const char* broken : {"a\"b", "a\nb", "a\rb", "a\\", "\\q", "\\x", "\\x100", "\\400"}) {
+    for (const char *broken : {"a\"b", "a\nb", "a\rb", "a\\", "\\q", "\\x", "\\x100", "\\400"}) {
         out.clear();
         EXPECT_NE(quillkit_test::decode_literal_body(broken, out), "") << broken;
     }

@@ -8,33 +8,30 @@
 #include <stdlib.h>
 #include <string.h>
 
-typedef FILE *(*fopen_fn) (const char *, const char *);
+typedef FILE *(*fopen_fn)(const char *, const char *);
 
 /* One process, one counter: a preload shim has nowhere else to keep it. */
 static int opens_seen;
 
-static FILE *
-open_or_fail (const char *symbol, const char *path, const char *mode)
+static FILE *open_or_fail(const char *symbol, const char *path, const char *mode)
 {
-    const char *target = getenv ("QUILLKIT_FAIL_OPEN_PATH");
-    const char *at = getenv ("QUILLKIT_FAIL_OPEN_AT");
-    fopen_fn real = (fopen_fn) dlsym (RTLD_NEXT, symbol);
-    if (target != NULL && at != NULL && path != NULL && strcmp (path, target) == 0 &&
-        ++opens_seen == atoi (at)) {
+    const char *target = getenv("QUILLKIT_FAIL_OPEN_PATH");
+    const char *at = getenv("QUILLKIT_FAIL_OPEN_AT");
+    fopen_fn real = (fopen_fn)dlsym(RTLD_NEXT, symbol);
+    if (target != NULL && at != NULL && path != NULL && strcmp(path, target) == 0 &&
+        ++opens_seen == atoi(at)) {
         errno = ENOENT;
         return NULL;
     }
-    return real (path, mode);
+    return real(path, mode);
 }
 
-FILE *
-fopen (const char *path, const char *mode)
+FILE *fopen(const char *path, const char *mode)
 {
-    return open_or_fail ("fopen", path, mode);
+    return open_or_fail("fopen", path, mode);
 }
 
-FILE *
-fopen64 (const char *path, const char *mode)
+FILE *fopen64(const char *path, const char *mode)
 {
-    return open_or_fail ("fopen64", path, mode);
+    return open_or_fail("fopen64", path, mode);
 }

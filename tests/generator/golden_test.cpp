@@ -15,22 +15,26 @@ using quillkit_test::ScratchDir;
 std::string high_bytes()
 {
     std::string bytes;
-    for (int b = 0x80; b <= 0xff; ++b) bytes += static_cast<char>(b);
+    for (int b = 0x80; b <= 0xff; ++b)
+        bytes += static_cast<char>(b);
     return bytes;
 }
 
 struct GoldenCase {
-    const char* label;
+    const char *label;
     std::vector<std::pair<std::string, std::string>> files;  // path, bytes
     std::vector<std::string> args;
-    const char* golden;
+    const char *golden;
 };
 
 std::vector<GoldenCase> golden_cases()
 {
     return {
         {"no_arguments", {}, {}, "empty.golden"},
-        {"only_hyphen_arguments", {}, {"-", "--", "-v", "-x.cairo", "-missing.cairo"}, "empty.golden"},
+        {"only_hyphen_arguments",
+         {},
+         {"-", "--", "-v", "-x.cairo", "-missing.cairo"},
+         "empty.golden"},
         {"few",
          {{"a.cairo",
            "cairo_move_to (cr, 0.1, 0.2);\n\tcairo_show_text (cr, \"say \\\"hi\\\" \\\\ ok\");\n"},
@@ -55,9 +59,10 @@ class GoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenTest, WritesTheModuleByteForByte)
 {
-    const GoldenCase& c = GetParam();
+    const GoldenCase &c = GetParam();
     ScratchDir dir;
-    for (const auto& [path, bytes] : c.files) dir.write(path, bytes);
+    for (const auto &[path, bytes] : c.files)
+        dir.write(path, bytes);
     // An old module is emptied first, whatever its size.
     dir.write("snippets.c", std::string(5000, 'x'));
 
@@ -65,18 +70,20 @@ TEST_P(GoldenTest, WritesTheModuleByteForByte)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "");
-    const std::string expected = quillkit_test::read_file(std::string(QUILLKIT_GOLDEN_DIR) + "/" + c.golden);
+    const std::string expected =
+        quillkit_test::read_file(std::string(QUILLKIT_GOLDEN_DIR) + "/" + c.golden);
     const std::string written = quillkit_test::read_file(dir / "snippets.c");
     EXPECT_EQ(written, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modules, GoldenTest, ::testing::ValuesIn(golden_cases()),
-                         [](const auto& p) { return std::string(p.param.label); });
+                         [](const auto &p) { return std::string(p.param.label); });
 
 TEST(GoldenFiles, EmptyModuleHasTheDescribedSize)
 {
     // Rows 1-5, 7-9, 13-15 and 20-24 with N = 0 add up to 1487 bytes.
-    EXPECT_EQ(quillkit_test::read_file(std::string(QUILLKIT_GOLDEN_DIR) + "/empty.golden").size(), 1487u);
+    EXPECT_EQ(quillkit_test::read_file(std::string(QUILLKIT_GOLDEN_DIR) + "/empty.golden").size(),
+              1487u);
 }
 
 }  // namespace

@@ -22,10 +22,13 @@ bool horizontal_space(char c)
 // backslash and the line end.
 std::size_t splice_at(std::string_view text, std::size_t pos)
 {
-    if (pos >= text.size() || text[pos] != '\\') return 0;
+    if (pos >= text.size() || text[pos] != '\\')
+        return 0;
     std::size_t i = pos + 1;
-    while (i < text.size() && horizontal_space(text[i])) ++i;
-    if (i < text.size() && text[i] == '\n') return i - pos + 1;
+    while (i < text.size() && horizontal_space(text[i]))
+        ++i;
+    if (i < text.size() && text[i] == '\n')
+        return i - pos + 1;
     if (i < text.size() && text[i] == '\r')
         return i + 1 < text.size() && text[i + 1] == '\n' ? i - pos + 2 : i - pos + 1;
     return 0;
@@ -49,13 +52,15 @@ public:
     char get()
     {
         const char c = peek();
-        if (pos_ < text_.size()) ++pos_;
+        if (pos_ < text_.size())
+            ++pos_;
         return c;
     }
     // Raw comparison, no splicing: the fixed pieces are matched byte for byte.
     bool take_raw(std::string_view piece)
     {
-        if (text_.substr(pos_, piece.size()) != piece) return false;
+        if (text_.substr(pos_, piece.size()) != piece)
+            return false;
         pos_ += piece.size();
         return true;
     }
@@ -64,103 +69,145 @@ public:
 private:
     void skip_splices()
     {
-        while (const std::size_t n = splice_at(text_, pos_)) pos_ += n;
+        while (const std::size_t n = splice_at(text_, pos_))
+            pos_ += n;
     }
     std::string_view text_;
     std::size_t pos_;
 };
 
-bool octal_digit(char c) { return c >= '0' && c <= '7'; }
+bool octal_digit(char c)
+{
+    return c >= '0' && c <= '7';
+}
 
 int hex_value(char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
 // Decodes one escape sequence; the backslash has been taken.
-std::string decode_escape(Cursor& in, std::string& out)
+std::string decode_escape(Cursor &in, std::string &out)
 {
-    if (in.at_end()) return "backslash at end of input";
+    if (in.at_end())
+        return "backslash at end of input";
     const char c = in.get();
     switch (c) {
-    case 'n': out += '\n'; return {};
-    case 't': out += '\t'; return {};
-    case 'r': out += '\r'; return {};
-    case 'a': out += '\a'; return {};
-    case 'b': out += '\b'; return {};
-    case 'f': out += '\f'; return {};
-    case 'v': out += '\v'; return {};
-    case '"': case '\'': case '\\': case '?': out += c; return {};
+    case 'n':
+        out += '\n';
+        return {};
+    case 't':
+        out += '\t';
+        return {};
+    case 'r':
+        out += '\r';
+        return {};
+    case 'a':
+        out += '\a';
+        return {};
+    case 'b':
+        out += '\b';
+        return {};
+    case 'f':
+        out += '\f';
+        return {};
+    case 'v':
+        out += '\v';
+        return {};
+    case '"':
+    case '\'':
+    case '\\':
+    case '?':
+        out += c;
+        return {};
     case 'x': {
         unsigned value = 0;
         int digits = 0;
         while (hex_value(in.peek()) >= 0) {
             value = value * 16 + static_cast<unsigned>(hex_value(in.get()));
-            if (value > 0xFF) return "hex escape out of range";
+            if (value > 0xFF)
+                return "hex escape out of range";
             ++digits;
         }
-        if (digits == 0) return "\\x without digits";
+        if (digits == 0)
+            return "\\x without digits";
         out += static_cast<char>(value);
         return {};
     }
     default:
-        if (!octal_digit(c)) return std::string("unknown escape \\") + c;
+        if (!octal_digit(c))
+            return std::string("unknown escape \\") + c;
         unsigned value = static_cast<unsigned>(c - '0');
         for (int i = 1; i < 3 && octal_digit(in.peek()); ++i)
             value = value * 8 + static_cast<unsigned>(in.get() - '0');
-        if (value > 0xFF) return "octal escape out of range";
+        if (value > 0xFF)
+            return "octal escape out of range";
         out += static_cast<char>(value);
         return {};
     }
 }
 
 // Decodes one literal; the cursor stands on its opening quote.
-std::string decode_literal(Cursor& in, std::string& out)
+std::string decode_literal(Cursor &in, std::string &out)
 {
-    if (in.get() != '"') return "expected a string literal";
+    if (in.get() != '"')
+        return "expected a string literal";
     for (;;) {
-        if (in.at_end()) return "unterminated string literal";
+        if (in.at_end())
+            return "unterminated string literal";
         const char c = in.get();
-        if (c == '"') return {};
-        if (c == '\n' || c == '\r') return "raw line end inside a string literal";
+        if (c == '"')
+            return {};
+        if (c == '\n' || c == '\r')
+            return "raw line end inside a string literal";
         if (c == '\\') {
-            if (std::string error = decode_escape(in, out); !error.empty()) return error;
+            if (std::string error = decode_escape(in, out); !error.empty())
+                return error;
             continue;
         }
         out += c;
     }
 }
 
-void skip_white(Cursor& in)
+void skip_white(Cursor &in)
 {
     while (!in.at_end() && (in.peek() == '\n' || in.peek() == '\r' || horizontal_space(in.peek())))
         in.get();
 }
 
 // One table entry: adjacent literals, then a comma.
-std::string decode_entry(Cursor& in, std::string& out)
+std::string decode_entry(Cursor &in, std::string &out)
 {
     bool any = false;
     for (;;) {
         skip_white(in);
-        if (in.peek() != '"') break;
-        if (std::string error = decode_literal(in, out); !error.empty()) return error;
+        if (in.peek() != '"')
+            break;
+        if (std::string error = decode_literal(in, out); !error.empty())
+            return error;
         any = true;
     }
-    if (!any) return "table entry without a string literal";
-    if (in.get() != ',') return "table entry not followed by a comma";
-    if (in.get() != '\n') return "table entry not followed by a newline";
+    if (!any)
+        return "table entry without a string literal";
+    if (in.get() != ',')
+        return "table entry not followed by a comma";
+    if (in.get() != '\n')
+        return "table entry not followed by a newline";
     return {};
 }
 
 // A decimal in the module's own text: no sign, no leading zero.
-bool take_decimal(Cursor& in, std::size_t& value)
+bool take_decimal(Cursor &in, std::size_t &value)
 {
     const char first = in.peek();
-    if (first < '0' || first > '9') return false;
+    if (first < '0' || first > '9')
+        return false;
     value = 0;
     int digits = 0;
     while (in.peek() >= '0' && in.peek() <= '9') {
@@ -170,38 +217,43 @@ bool take_decimal(Cursor& in, std::size_t& value)
     return !(first == '0' && digits > 1);
 }
 
-std::string read_table(Cursor& in, std::string_view opening, std::size_t entries,
-                       std::vector<std::string>& out)
+std::string read_table(Cursor &in, std::string_view opening, std::size_t entries,
+                       std::vector<std::string> &out)
 {
     std::size_t declared = 0;
     if (!in.take_raw(opening) || !take_decimal(in, declared) || !in.take_raw("]={\n"))
         return "table opening missing: " + std::string(opening);
-    if (declared != entries + 1) return "table declared with the wrong size";
+    if (declared != entries + 1)
+        return "table declared with the wrong size";
     while (!in.take_raw(kTableEnd)) {
         std::string entry;
         if (std::string error = decode_entry(in, entry); !error.empty())
             return "entry " + std::to_string(out.size()) + ": " + error;
         out.push_back(std::move(entry));
     }
-    if (out.size() != entries) return "table holds the wrong number of entries";
+    if (out.size() != entries)
+        return "table holds the wrong number of entries";
     return {};
 }
 
 }  // namespace
 
-std::string decode_literal_body(std::string_view body, std::string& out)
+std::string decode_literal_body(std::string_view body, std::string &out)
 {
     const std::string quoted = '"' + std::string(body) + '"';
     Cursor in(quoted, 0);
-    if (std::string error = decode_literal(in, out); !error.empty()) return error;
-    if (!in.at_end()) return "text after the literal's closing quote";
+    if (std::string error = decode_literal(in, out); !error.empty())
+        return error;
+    if (!in.at_end())
+        return "text after the literal's closing quote";
     return {};
 }
 
-std::string read_tables(std::string_view module, ModuleTables& tables)
+std::string read_tables(std::string_view module, ModuleTables &tables)
 {
     Cursor in(module, 0);
-    if (!in.take_raw(kHeader)) return "banner or include line missing";
+    if (!in.take_raw(kHeader))
+        return "banner or include line missing";
     std::size_t count = 0;
     if (!in.take_raw("\n\nint snippet_count=") || !take_decimal(in, count) || !in.take_raw(";\n\n"))
         return "snippet_count definition missing";
@@ -217,14 +269,16 @@ std::string read_tables(std::string_view module, ModuleTables& tables)
 }
 
 std::string check_dispatcher(std::string_view module, std::size_t pos,
-                             const std::vector<std::string>& names,
-                             const std::vector<std::string>& texts)
+                             const std::vector<std::string> &names,
+                             const std::vector<std::string> &texts)
 {
-    if (module.substr(pos, kDispatchBegin.size()) != kDispatchBegin) return "snippet_do opening missing";
+    if (module.substr(pos, kDispatchBegin.size()) != kDispatchBegin)
+        return "snippet_do opening missing";
     pos += kDispatchBegin.size();
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string label = "\n     case " + std::to_string(i) + ":{ /*";
-        if (module.substr(pos, label.size()) != label) return "case label " + std::to_string(i) + " missing";
+        if (module.substr(pos, label.size()) != label)
+            return "case label " + std::to_string(i) + " missing";
         pos += label.size();
 
         // Find where the compiler ends this comment: the first '*' '/' pair,
@@ -244,7 +298,8 @@ std::string check_dispatcher(std::string_view module, std::size_t pos,
             }
             after_star = (c == '*');
         }
-        if (end == std::string_view::npos) return "comment of case " + std::to_string(i) + " never ends";
+        if (end == std::string_view::npos)
+            return "comment of case " + std::to_string(i) + " never ends";
         if (end - body < 3 || module.substr(end - 3, 3) != " */" || module[body] != ' ')
             return "comment of case " + std::to_string(i) + " ends inside the name";
         const std::string_view shown = module.substr(body + 1, end - 3 - (body + 1));
@@ -256,7 +311,8 @@ std::string check_dispatcher(std::string_view module, std::size_t pos,
             return "case " + std::to_string(i) + " does not hold the snippet unchanged";
         pos = end + expected.size();
     }
-    if (module.substr(pos, kDefault.size()) != kDefault) return "default case missing";
+    if (module.substr(pos, kDefault.size()) != kDefault)
+        return "default case missing";
     return {};
 }
 

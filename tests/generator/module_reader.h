@@ -24,19 +24,19 @@ struct ModuleTables {
 
 // Decodes the body of one C string literal (the text between the quotes, with
 // escapes, no raw newline). Returns an error message, empty on success.
-std::string decode_literal_body(std::string_view body, std::string& out);
+std::string decode_literal_body(std::string_view body, std::string &out);
 
 // Reads the header, the count and both tables of a module. Returns an error
 // message, empty on success.
-std::string read_tables(std::string_view module, ModuleTables& tables);
+std::string read_tables(std::string_view module, ModuleTables &tables);
 
 // Checks the dispatcher that starts at `pos` (the end of the source table):
 // every case label's comment ends on its own label line, and each case holds
 // the snippet's bytes unchanged. Names free of comment ends must appear in
 // the comment as they are. Returns an error message, empty on success.
 std::string check_dispatcher(std::string_view module, std::size_t pos,
-                             const std::vector<std::string>& names,
-                             const std::vector<std::string>& texts);
+                             const std::vector<std::string> &names,
+                             const std::vector<std::string> &texts);
 
 }  // namespace quillkit_test
 

@@ -11,18 +11,19 @@
 #include <iterator>
 #include <system_error>
 
-extern char** environ;
+extern char **environ;
 
 namespace quillkit_test {
 namespace {
 
-std::string slurp(std::FILE* file)
+std::string slurp(std::FILE *file)
 {
     std::string text;
     std::rewind(file);
     char block[4096];
     std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, got);
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+        text.append(block, got);
     return text;
 }
 
@@ -41,10 +42,11 @@ ScratchDir::ScratchDir()
 ScratchDir::~ScratchDir()
 {
     std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    if (!path_.empty())
+        std::filesystem::remove_all(path_, ignored);
 }
 
-void ScratchDir::write(const std::filesystem::path& rel, std::string_view bytes) const
+void ScratchDir::write(const std::filesystem::path &rel, std::string_view bytes) const
 {
     const std::filesystem::path full = path_ / rel;
     std::filesystem::create_directories(full.parent_path());
@@ -53,37 +55,42 @@ void ScratchDir::write(const std::filesystem::path& rel, std::string_view bytes)
     ASSERT_TRUE(file.good()) << "cannot write " << full;
 }
 
-RunResult run_program(const std::filesystem::path& cwd, const std::vector<std::string>& argv,
-                      const std::vector<std::string>& extra_env)
+RunResult run_program(const std::filesystem::path &cwd, const std::vector<std::string> &argv,
+                      const std::vector<std::string> &extra_env)
 {
     RunResult result;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    std::FILE *out = std::tmpfile();
+    std::FILE *err = std::tmpfile();
     if (out == nullptr || err == nullptr) {
         ADD_FAILURE() << "tmpfile failed";
         return result;
     }
 
     // Everything the child needs is built before fork.
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    std::vector<char *> args;
+    for (const std::string &arg : argv)
+        args.push_back(const_cast<char *>(arg.c_str()));
     args.push_back(nullptr);
     // The extra entries replace inherited ones of the same name.
-    std::vector<char*> env;
-    for (char** e = environ; *e != nullptr; ++e) {
+    std::vector<char *> env;
+    for (char **e = environ; *e != nullptr; ++e) {
         const std::string_view entry = *e;
         const std::string_view name = entry.substr(0, entry.find('=') + 1);
         bool replaced = false;
-        for (const std::string& extra : extra_env) replaced |= extra.compare(0, name.size(), name) == 0;
-        if (!replaced) env.push_back(*e);
+        for (const std::string &extra : extra_env)
+            replaced |= extra.compare(0, name.size(), name) == 0;
+        if (!replaced)
+            env.push_back(*e);
     }
-    for (const std::string& e : extra_env) env.push_back(const_cast<char*>(e.c_str()));
+    for (const std::string &e : extra_env)
+        env.push_back(const_cast<char *>(e.c_str()));
     env.push_back(nullptr);
 
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        if (::chdir(cwd.c_str()) != 0 || ::dup2(::fileno(out), 1) < 0 || ::dup2(::fileno(err), 2) < 0)
+        if (::chdir(cwd.c_str()) != 0 || ::dup2(::fileno(out), 1) < 0 ||
+            ::dup2(::fileno(err), 2) < 0)
             ::_exit(126);
         ::execve(args[0], args.data(), env.data());
         ::_exit(127);
@@ -103,15 +110,15 @@ RunResult run_program(const std::filesystem::path& cwd, const std::vector<std::s
     return result;
 }
 
-RunResult run_quillmake(const std::filesystem::path& cwd, const std::vector<std::string>& args,
-                        const std::vector<std::string>& extra_env)
+RunResult run_quillmake(const std::filesystem::path &cwd, const std::vector<std::string> &args,
+                        const std::vector<std::string> &extra_env)
 {
     std::vector<std::string> argv{QUILLMAKE_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
     return run_program(cwd, argv, extra_env);
 }
 
-std::string read_file(const std::filesystem::path& path)
+std::string read_file(const std::filesystem::path &path)
 {
     std::ifstream file(path, std::ios::binary);
     EXPECT_TRUE(file.good()) << "cannot open " << path;

@@ -16,14 +16,14 @@ class ScratchDir {
 public:
     ScratchDir();
     ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::filesystem::path& rel) const { return path_ / rel; }
+    const std::filesystem::path &path() const { return path_; }
+    std::filesystem::path operator/(const std::filesystem::path &rel) const { return path_ / rel; }
 
     // Writes `bytes` to `rel`, creating parent directories.
-    void write(const std::filesystem::path& rel, std::string_view bytes) const;
+    void write(const std::filesystem::path &rel, std::string_view bytes) const;
 
 private:
     std::filesystem::path path_;
@@ -37,15 +37,15 @@ struct RunResult {
 
 // Runs `argv` (argv[0] is the program's path) with `cwd` as working directory
 // and `extra_env` ("NAME=value") added to the environment.
-RunResult run_program(const std::filesystem::path& cwd, const std::vector<std::string>& argv,
-                      const std::vector<std::string>& extra_env = {});
+RunResult run_program(const std::filesystem::path &cwd, const std::vector<std::string> &argv,
+                      const std::vector<std::string> &extra_env = {});
 
 // Runs the quillmake under test in `cwd` with the given arguments.
-RunResult run_quillmake(const std::filesystem::path& cwd, const std::vector<std::string>& args,
-                        const std::vector<std::string>& extra_env = {});
+RunResult run_quillmake(const std::filesystem::path &cwd, const std::vector<std::string> &args,
+                        const std::vector<std::string> &extra_env = {});
 
 // The whole content of a file; fails the current test if it cannot be read.
-std::string read_file(const std::filesystem::path& path);
+std::string read_file(const std::filesystem::path &path);
 
 }  // namespace quillkit_test
 

@@ -18,10 +18,14 @@ void record(cairo_t *cr, const PathCall &call)
 const char *op_name(Op op)
 {
     switch (op) {
-    case Op::move_to: return "move_to";
-    case Op::line_to: return "line_to";
-    case Op::curve_to: return "curve_to";
-    case Op::close_path: return "close_path";
+    case Op::move_to:
+        return "move_to";
+    case Op::line_to:
+        return "line_to";
+    case Op::curve_to:
+        return "curve_to";
+    case Op::close_path:
+        return "close_path";
     }
     return "?";
 }
@@ -30,21 +34,33 @@ int value_count(Op op)
 {
     switch (op) {
     case Op::move_to:
-    case Op::line_to: return 2;
-    case Op::curve_to: return 6;
-    case Op::close_path: return 0;
+    case Op::line_to:
+        return 2;
+    case Op::curve_to:
+        return 6;
+    case Op::close_path:
+        return 0;
     }
     return 0;
 }
-} // namespace
+}  // namespace
 
-PathCall move(double x, double y) { return {Op::move_to, {x, y, 0, 0, 0, 0}}; }
-PathCall line(double x, double y) { return {Op::line_to, {x, y, 0, 0, 0, 0}}; }
+PathCall move(double x, double y)
+{
+    return {Op::move_to, {x, y, 0, 0, 0, 0}};
+}
+PathCall line(double x, double y)
+{
+    return {Op::line_to, {x, y, 0, 0, 0, 0}};
+}
 PathCall curve(double c1x, double c1y, double c2x, double c2y, double x, double y)
 {
     return {Op::curve_to, {c1x, c1y, c2x, c2y, x, y}};
 }
-PathCall close() { return {Op::close_path, {0, 0, 0, 0, 0, 0}}; }
+PathCall close()
+{
+    return {Op::close_path, {0, 0, 0, 0, 0, 0}};
+}
 
 bool operator==(const PathCall &a, const PathCall &b)
 {
@@ -67,8 +83,14 @@ void PrintTo(const PathCall &call, std::ostream *os)
     *os << ")";
 }
 
-PathRecording::PathRecording(cairo_t *cr) : cr_(cr) { active = this; }
-PathRecording::~PathRecording() { active = nullptr; }
+PathRecording::PathRecording(cairo_t *cr) : cr_(cr)
+{
+    active = this;
+}
+PathRecording::~PathRecording()
+{
+    active = nullptr;
+}
 
 void PathRecording::add(cairo_t *cr, const PathCall &call)
 {
@@ -77,15 +99,24 @@ void PathRecording::add(cairo_t *cr, const PathCall &call)
     calls_.push_back(call);
 }
 
-} // namespace quillkit_test
+}  // namespace quillkit_test
 
 // The stand-ins, under cairo's own names.
 extern "C" {
-void cairo_move_to(cairo_t *cr, double x, double y) { quillkit_test::record(cr, quillkit_test::move(x, y)); }
-void cairo_line_to(cairo_t *cr, double x, double y) { quillkit_test::record(cr, quillkit_test::line(x, y)); }
+void cairo_move_to(cairo_t *cr, double x, double y)
+{
+    quillkit_test::record(cr, quillkit_test::move(x, y));
+}
+void cairo_line_to(cairo_t *cr, double x, double y)
+{
+    quillkit_test::record(cr, quillkit_test::line(x, y));
+}
 void cairo_curve_to(cairo_t *cr, double x1, double y1, double x2, double y2, double x3, double y3)
 {
     quillkit_test::record(cr, quillkit_test::curve(x1, y1, x2, y2, x3, y3));
 }
-void cairo_close_path(cairo_t *cr) { quillkit_test::record(cr, quillkit_test::close()); }
+void cairo_close_path(cairo_t *cr)
+{
+    quillkit_test::record(cr, quillkit_test::close());
+}
 }

@@ -49,6 +49,6 @@ private:
     int foreign_calls_ = 0;
 };
 
-} // namespace quillkit_test
+}  // namespace quillkit_test
 
 #endif

@@ -27,13 +27,22 @@ void PrintTo(const Seg &s, std::ostream *os)
     *os << ")";
 }
 
-Seg M(double x, double y) { return {CAIRO_PATH_MOVE_TO, {x, y}}; }
-Seg L(double x, double y) { return {CAIRO_PATH_LINE_TO, {x, y}}; }
+Seg M(double x, double y)
+{
+    return {CAIRO_PATH_MOVE_TO, {x, y}};
+}
+Seg L(double x, double y)
+{
+    return {CAIRO_PATH_LINE_TO, {x, y}};
+}
 Seg C(double a, double b, double c, double d, double x, double y)
 {
     return {CAIRO_PATH_CURVE_TO, {a, b, c, d, x, y}};
 }
-Seg Z() { return {CAIRO_PATH_CLOSE_PATH, {}}; }
+Seg Z()
+{
+    return {CAIRO_PATH_CLOSE_PATH, {}};
+}
 
 struct ContextDeleter {
     void operator()(cairo_t *cr) const { cairo_destroy(cr); }
@@ -98,9 +107,15 @@ TEST(RectangleRoundPath, AppendsASecondSubPathAfterExistingOnes)
     cairo_line_to(cr.get(), 3, 5);
     cairo_rectangle_round(cr.get(), 0, 0, 8, 4, 100);
     // The rectangle's start (x0, ym) becomes the current point after its close.
-    const std::vector<Seg> expected = {
-        M(1, 2), L(3, 5), M(0, 2), C(0, 0, 0, 0, 4, 0), C(8, 0, 8, 0, 8, 2),
-        C(8, 4, 8, 4, 4, 4), C(0, 4, 0, 4, 0, 2), Z(), M(0, 2)};
+    const std::vector<Seg> expected = {M(1, 2),
+                                       L(3, 5),
+                                       M(0, 2),
+                                       C(0, 0, 0, 0, 4, 0),
+                                       C(8, 0, 8, 0, 8, 2),
+                                       C(8, 4, 8, 4, 4, 4),
+                                       C(0, 4, 0, 4, 0, 2),
+                                       Z(),
+                                       M(0, 2)};
     EXPECT_EQ(path_of(cr.get()), expected);
 }
 
@@ -142,15 +157,15 @@ TEST(RectangleRoundPath, FillCoversInsideAndLeavesCornersClear)
     const int stride = cairo_image_surface_get_stride(surface);
     auto alpha = [&](int x, int y) { return data[y * stride + x]; };
 
-    EXPECT_EQ(alpha(10, 20), 0);   // top left corner
-    EXPECT_EQ(alpha(109, 20), 0);  // top right corner
-    EXPECT_EQ(alpha(109, 59), 0);  // bottom right corner
-    EXPECT_EQ(alpha(10, 59), 0);   // bottom left corner
-    EXPECT_EQ(alpha(60, 40), 255); // middle
-    EXPECT_EQ(alpha(60, 20), 255); // along the top side
-    EXPECT_EQ(alpha(10, 40), 255); // along the left side, drawn by the close
-    EXPECT_EQ(alpha(60, 19), 0);   // just outside the top
-    EXPECT_EQ(alpha(110, 40), 0);  // just outside the right
+    EXPECT_EQ(alpha(10, 20), 0);    // top left corner
+    EXPECT_EQ(alpha(109, 20), 0);   // top right corner
+    EXPECT_EQ(alpha(109, 59), 0);   // bottom right corner
+    EXPECT_EQ(alpha(10, 59), 0);    // bottom left corner
+    EXPECT_EQ(alpha(60, 40), 255);  // middle
+    EXPECT_EQ(alpha(60, 20), 255);  // along the top side
+    EXPECT_EQ(alpha(10, 40), 255);  // along the left side, drawn by the close
+    EXPECT_EQ(alpha(60, 19), 0);    // just outside the top
+    EXPECT_EQ(alpha(110, 40), 0);   // just outside the right
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
 }
@@ -191,4 +206,4 @@ TEST(ShapesPath, CoordinatesAreTakenInTheUserSpaceOfTheCall)
     EXPECT_EQ(path_of(cr.get()), expected);
 }
 
-} // namespace
+}  // namespace

@@ -25,10 +25,11 @@ bool same_variable(const std::string &entry, const std::string &mine)
     return eq != std::string::npos && entry.compare(0, eq + 1, mine, 0, eq + 1) == 0;
 }
 
-} // namespace
+}  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string> &argv, const std::vector<std::string> &env,
-                           const std::string &stderr_path, int parent_death_signal)
+ChildProcess::ChildProcess(const std::vector<std::string> &argv,
+                           const std::vector<std::string> &env, const std::string &stderr_path,
+                           int parent_death_signal)
 {
     if (argv.empty())
         return;
@@ -59,7 +60,7 @@ ChildProcess::ChildProcess(const std::vector<std::string> &argv, const std::vect
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, parent_death_signal);
         if (getppid() != parent)
-            _exit(exec_failed); // the parent died before prctl
+            _exit(exec_failed);  // the parent died before prctl
         // Start with the default signal mask, whatever the test had.
         sigset_t none;
         sigemptyset(&none);
@@ -134,4 +135,4 @@ void sleep_ms(int ms)
     }
 }
 
-} // namespace quillkit_test
+}  // namespace quillkit_test

@@ -50,6 +50,6 @@ std::string read_file(const std::string &path);
 // Sleeps for `ms` milliseconds.
 void sleep_ms(int ms);
 
-} // namespace quillkit_test
+}  // namespace quillkit_test
 
 #endif

@@ -22,8 +22,14 @@ bool exists(const std::string &path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-std::string lock_path(int number) { return "/tmp/.X" + std::to_string(number) + "-lock"; }
-std::string socket_path(int number) { return "/tmp/.X11-unix/X" + std::to_string(number); }
+std::string lock_path(int number)
+{
+    return "/tmp/.X" + std::to_string(number) + "-lock";
+}
+std::string socket_path(int number)
+{
+    return "/tmp/.X11-unix/X" + std::to_string(number);
+}
 
 // The pid written in the display's lock file, or -1 when there is no lock or
 // it holds no number yet.
@@ -37,7 +43,10 @@ pid_t lock_owner(int number)
     return static_cast<pid_t>(pid);
 }
 
-bool alive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
+bool alive(pid_t pid)
+{
+    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+}
 
 // A display is taken while its lock names a live process, or is still being
 // written. A lock left by a dead server is not: Xvfb replaces it, and the old
@@ -51,7 +60,7 @@ bool display_taken(int number)
     return exists(socket_path(number));
 }
 
-} // namespace
+}  // namespace
 
 XvfbServer::XvfbServer(const std::vector<std::string> &extra_args)
 {
@@ -62,13 +71,13 @@ XvfbServer::XvfbServer(const std::vector<std::string> &extra_args)
         case Attempt::started:
             return;
         case Attempt::failed:
-            return; // a failure no other display number would cure
+            return;  // a failure no other display number would cure
         case Attempt::display_lost:
             break;
         }
     }
-    error_ = "no display number between :" + std::to_string(first_display) + " and :" +
-             std::to_string(last_display) + " could be used";
+    error_ = "no display number between :" + std::to_string(first_display) +
+             " and :" + std::to_string(last_display) + " could be used";
 }
 
 XvfbServer::~XvfbServer()
@@ -81,8 +90,8 @@ XvfbServer::~XvfbServer()
 XvfbServer::Attempt XvfbServer::try_display(int number, const std::vector<std::string> &extra_args)
 {
     const std::string name = ":" + std::to_string(number);
-    std::vector<std::string> argv = {XVFB_PATH, name, "-screen", "0", "640x480x24",
-                                     "-nolisten", "tcp", "-noreset"};
+    std::vector<std::string> argv = {XVFB_PATH,    name,        "-screen", "0",
+                                     "640x480x24", "-nolisten", "tcp",     "-noreset"};
     argv.insert(argv.end(), extra_args.begin(), extra_args.end());
     auto process = std::make_unique<ChildProcess>(argv, std::vector<std::string>{}, "", SIGTERM);
     if (!process->started()) {
@@ -113,7 +122,7 @@ XvfbServer::Attempt XvfbServer::try_display(int number, const std::vector<std::s
         sleep_ms(poll_ms);
     }
     error_ = "Xvfb " + name + " did not accept a connection in time";
-    return Attempt::failed; // `process` stops the server on the way out
+    return Attempt::failed;  // `process` stops the server on the way out
 }
 
-} // namespace quillkit_test
+}  // namespace quillkit_test

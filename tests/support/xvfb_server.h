@@ -43,6 +43,6 @@ private:
     std::string error_;
 };
 
-} // namespace quillkit_test
+}  // namespace quillkit_test
 
 #endif

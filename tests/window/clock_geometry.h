@@ -15,25 +15,31 @@ constexpr double pi = 3.141592653589793;
 constexpr double tick_ring_radius = 0.465;
 
 struct Point {
-  double x, y;
+    double x, y;
 };
 
 // Centre of the tick of `minute` in a width x height picture.
-inline Point tick_centre(int minute, double width, double height) {
-  double theta = minute * 6.0 * pi / 180.0;
-  return {width * (0.5 - tick_ring_radius * std::sin(theta)),
-          height * (0.5 + tick_ring_radius * std::cos(theta))};
+inline Point tick_centre(int minute, double width, double height)
+{
+    double theta = minute * 6.0 * pi / 180.0;
+    return {width * (0.5 - tick_ring_radius * std::sin(theta)),
+            height * (0.5 + tick_ring_radius * std::cos(theta))};
 }
 
 // The colour of the disc of a tick: blue at the quarters and every five
 // minutes, grey elsewhere.
-inline Argb tick_colour(int minute) { return minute % 5 == 0 ? accent_blue() : light_grey(); }
+inline Argb tick_colour(int minute)
+{
+    return minute % 5 == 0 ? accent_blue() : light_grey();
+}
 
 // The point `distance` (in units of the picture's width and height) from the
 // centre along the clock angle `degrees` (clockwise from 12 o'clock).
-inline Point along_hand(double degrees, double distance, double width, double height) {
-  double theta = degrees * pi / 180.0;
-  return {width * (0.5 + distance * std::sin(theta)), height * (0.5 - distance * std::cos(theta))};
+inline Point along_hand(double degrees, double distance, double width, double height)
+{
+    double theta = degrees * pi / 180.0;
+    return {width * (0.5 + distance * std::sin(theta)),
+            height * (0.5 - distance * std::cos(theta))};
 }
 
 }  // namespace quillkit_test

@@ -21,81 +21,106 @@ constexpr int png_size = 400;
 // Runs qxclock with `args` (and `env` added) and returns its wait status;
 // its standard error is left in `err`.
 int run_qxclock(const std::vector<std::string> &args, const std::vector<std::string> &env,
-                std::string &err) {
-  std::string err_path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".err";
-  std::vector<std::string> argv = {QXCLOCK_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  ChildProcess child(argv, env, err_path);
-  int status = -1;
-  if (!child.wait_for_exit(20000, status)) ADD_FAILURE() << "qxclock did not finish";
-  err = read_file(err_path);
-  unlink(err_path.c_str());
-  return status;
+                std::string &err)
+{
+    std::string err_path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".err";
+    std::vector<std::string> argv = {QXCLOCK_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ChildProcess child(argv, env, err_path);
+    int status = -1;
+    if (!child.wait_for_exit(20000, status))
+        ADD_FAILURE() << "qxclock did not finish";
+    err = read_file(err_path);
+    unlink(err_path.c_str());
+    return status;
 }
 
 // A PNG read back; null surface when it cannot be read.
 class Png {
- public:
-  explicit Png(const std::string &path)
-      : surface_(cairo_image_surface_create_from_png(path.c_str())) {}
-  ~Png() { cairo_surface_destroy(surface_); }
-  Png(const Png &) = delete;
-  Png &operator=(const Png &) = delete;
-  bool ok() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
-  int width() const { return cairo_image_surface_get_width(surface_); }
-  int height() const { return cairo_image_surface_get_height(surface_); }
-  cairo_format_t format() const { return cairo_image_surface_get_format(surface_); }
-  Argb at(int x, int y) const {
-    const unsigned char *row =
-        cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
-    std::uint32_t p = reinterpret_cast<const std::uint32_t *>(row)[x];
-    if (format() == CAIRO_FORMAT_RGB24) p |= 0xff000000u;
-    return from_argb32(p);
-  }
-  Argb at(const Point &p) const { return at(int(std::floor(p.x)), int(std::floor(p.y))); }
+public:
+    explicit Png(const std::string &path)
+        : surface_(cairo_image_surface_create_from_png(path.c_str()))
+    {
+    }
+    ~Png() { cairo_surface_destroy(surface_); }
+    Png(const Png &) = delete;
+    Png &operator=(const Png &) = delete;
+    bool ok() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
+    int width() const { return cairo_image_surface_get_width(surface_); }
+    int height() const { return cairo_image_surface_get_height(surface_); }
+    cairo_format_t format() const { return cairo_image_surface_get_format(surface_); }
+    Argb at(int x, int y) const
+    {
+        const unsigned char *row =
+            cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+        std::uint32_t p = reinterpret_cast<const std::uint32_t *>(row)[x];
+        if (format() == CAIRO_FORMAT_RGB24)
+            p |= 0xff000000u;
+        return from_argb32(p);
+    }
+    Argb at(const Point &p) const { return at(int(std::floor(p.x)), int(std::floor(p.y))); }
 
- private:
-  cairo_surface_t *surface_;
+private:
+    cairo_surface_t *surface_;
 };
 
 // A stretch of a ray from the centre, in units of the picture's side, that
 // must be covered by a hand (black) or must show no hand at all.
 struct Ray {
-  double degrees;
-  double from, to;
-  bool hand;
+    double degrees;
+    double from, to;
+    bool hand;
 };
 
 struct TimeCase {
-  const char *name;
-  const char *time;
-  bool seconds;
-  std::vector<Ray> rays;
+    const char *name;
+    const char *time;
+    bool seconds;
+    std::vector<Ray> rays;
 };
 
 // Hand angles follow from the time: the hour hand turns 30 degrees an hour
 // plus 0.5 a minute, the minute hand 6 a minute plus 0.1 a second, the second
 // hand 6 a second. Hand lengths: hour 0.25, minute 0.39, second 0.32 (from the
 // pivot); the logo under them has no opaque black.
-const std::vector<TimeCase> &time_cases() {
-  static const std::vector<TimeCase> cases = {
-      {"ThreeOClock", "03:00:00", false,
-       {{90, 0.03, 0.24, true}, {0, 0.03, 0.38, true}, {180, 0.05, 0.25, false},
-        {270, 0.05, 0.25, false}}},
-      // 15:00 shows the same picture as 03:00.
-      {"FifteenHundred", "15:00:00", false,
-       {{90, 0.03, 0.24, true}, {0, 0.03, 0.38, true}, {180, 0.05, 0.25, false},
-        {270, 0.05, 0.25, false}}},
-      {"HalfMinuteWithSeconds", "03:00:30", true,
-       {{90.25, 0.03, 0.24, true}, {3, 0.03, 0.38, true}, {180, 0.03, 0.31, true},
-        {270, 0.05, 0.25, false}}},
-      {"HalfMinuteWithoutSeconds", "03:00:30", false,
-       {{90.25, 0.03, 0.24, true}, {3, 0.03, 0.38, true}, {180, 0.05, 0.25, false}}},
-      {"QuarterToTen", "09:45:00", false,
-       {{292.5, 0.03, 0.24, true}, {270, 0.03, 0.38, true}, {90, 0.05, 0.25, false},
-        {180, 0.05, 0.25, false}}},
-  };
-  return cases;
+const std::vector<TimeCase> &time_cases()
+{
+    static const std::vector<TimeCase> cases = {
+        {"ThreeOClock",
+         "03:00:00",
+         false,
+         {{90, 0.03, 0.24, true},
+          {0, 0.03, 0.38, true},
+          {180, 0.05, 0.25, false},
+          {270, 0.05, 0.25, false}}},
+        // 15:00 shows the same picture as 03:00.
+        {"FifteenHundred",
+         "15:00:00",
+         false,
+         {{90, 0.03, 0.24, true},
+          {0, 0.03, 0.38, true},
+          {180, 0.05, 0.25, false},
+          {270, 0.05, 0.25, false}}},
+        {"HalfMinuteWithSeconds",
+         "03:00:30",
+         true,
+         {{90.25, 0.03, 0.24, true},
+          {3, 0.03, 0.38, true},
+          {180, 0.03, 0.31, true},
+          {270, 0.05, 0.25, false}}},
+        {"HalfMinuteWithoutSeconds",
+         "03:00:30",
+         false,
+         {{90.25, 0.03, 0.24, true}, {3, 0.03, 0.38, true}, {180, 0.05, 0.25, false}}},
+        {"QuarterToTen",
+         "09:45:00",
+         false,
+         {{292.5, 0.03, 0.24, true},
+          {270, 0.03, 0.38, true},
+          {90, 0.05, 0.25, false},
+          {180, 0.05, 0.25, false}}},
+    };
+    return cases;
 }
 
 // Local time zones to draw in, as POSIX TZ strings (no zone files needed);
@@ -104,85 +129,95 @@ const char *const time_zones[] = {"UTC0", "XST-5:30", "YST+9:45"};
 
 class PngTimeTest : public ::testing::TestWithParam<std::tuple<size_t, const char *>> {};
 
-TEST_P(PngTimeTest, HandsPointWhereTheTimeSays) {
-  const TimeCase &tc = time_cases()[std::get<0>(GetParam())];
-  std::string path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".png";
-  std::string err;
-  int status = run_qxclock({"--png", path, "--size", std::to_string(png_size), "--time", tc.time,
-                            tc.seconds ? "--seconds" : "--no-seconds"},
-                           {std::string("TZ=") + std::get<1>(GetParam())}, err);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
-  Png png(path);
-  unlink(path.c_str());
-  ASSERT_TRUE(png.ok());
-  ASSERT_EQ(png.width(), png_size);
-  ASSERT_EQ(png.height(), png_size);
+TEST_P(PngTimeTest, HandsPointWhereTheTimeSays)
+{
+    const TimeCase &tc = time_cases()[std::get<0>(GetParam())];
+    std::string path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".png";
+    std::string err;
+    int status = run_qxclock({"--png", path, "--size", std::to_string(png_size), "--time", tc.time,
+                              tc.seconds ? "--seconds" : "--no-seconds"},
+                             {std::string("TZ=") + std::get<1>(GetParam())}, err);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
+    Png png(path);
+    unlink(path.c_str());
+    ASSERT_TRUE(png.ok());
+    ASSERT_EQ(png.width(), png_size);
+    ASSERT_EQ(png.height(), png_size);
 
-  for (const Ray &ray : tc.rays) {
-    for (double d = ray.from; d <= ray.to; d += 0.005) {
-      Point p = along_hand(ray.degrees, d, png_size, png_size);
-      Argb got = png.at(p);
-      if (ray.hand)
-        EXPECT_TRUE(near(got, black())) << "no hand at " << ray.degrees << " deg, " << d << ": " << got;
-      else
-        EXPECT_FALSE(near(got, black(), 8)) << "a hand at " << ray.degrees << " deg, " << d;
+    for (const Ray &ray : tc.rays) {
+        for (double d = ray.from; d <= ray.to; d += 0.005) {
+            Point p = along_hand(ray.degrees, d, png_size, png_size);
+            Argb got = png.at(p);
+            if (ray.hand)
+                EXPECT_TRUE(near(got, black()))
+                    << "no hand at " << ray.degrees << " deg, " << d << ": " << got;
+            else
+                EXPECT_FALSE(near(got, black(), 8)) << "a hand at " << ray.degrees << " deg, " << d;
+        }
     }
-  }
-  // The face: every tick in its colour; outside it, nothing at all.
-  for (int minute = 0; minute < 60; ++minute) {
-    Point c = tick_centre(minute, png_size, png_size);
-    EXPECT_TRUE(near(png.at(c), tick_colour(minute))) << "minute " << minute << ": " << png.at(c);
-  }
-  for (Point p : {Point{0, 0}, Point{png_size - 1.0, 0}, Point{0, png_size - 1.0},
-                  Point{png_size - 1.0, png_size - 1.0}, Point{0.1 * png_size, 0.1 * png_size},
-                  Point{0.9 * png_size, 0.9 * png_size}})
-    EXPECT_EQ(png.at(p).a, 0) << "at (" << p.x << ", " << p.y << ")";
+    // The face: every tick in its colour; outside it, nothing at all.
+    for (int minute = 0; minute < 60; ++minute) {
+        Point c = tick_centre(minute, png_size, png_size);
+        EXPECT_TRUE(near(png.at(c), tick_colour(minute)))
+            << "minute " << minute << ": " << png.at(c);
+    }
+    for (Point p : {Point{0, 0}, Point{png_size - 1.0, 0}, Point{0, png_size - 1.0},
+                    Point{png_size - 1.0, png_size - 1.0}, Point{0.1 * png_size, 0.1 * png_size},
+                    Point{0.9 * png_size, 0.9 * png_size}})
+        EXPECT_EQ(png.at(p).a, 0) << "at (" << p.x << ", " << p.y << ")";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Times, PngTimeTest,
-    ::testing::Combine(::testing::Range<size_t>(0, time_cases().size()),
-                       ::testing::ValuesIn(time_zones)),
-    [](const ::testing::TestParamInfo<PngTimeTest::ParamType> &param_info) {
-      std::string tz = std::get<1>(param_info.param);
-      std::string name = std::string(time_cases()[std::get<0>(param_info.param)].name) + "_";
-      for (char c : tz) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Times, PngTimeTest,
+                         ::testing::Combine(::testing::Range<size_t>(0, time_cases().size()),
+                                            ::testing::ValuesIn(time_zones)),
+                         [](const ::testing::TestParamInfo<PngTimeTest::ParamType> &param_info) {
+                             std::string tz = std::get<1>(param_info.param);
+                             std::string name =
+                                 std::string(time_cases()[std::get<0>(param_info.param)].name) +
+                                 "_";
+                             for (char c : tz)
+                                 name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
 
-TEST(PngTest, WithoutTimeDrawsNowAtTheDefaultSize) {
-  std::string path = ::testing::TempDir() + "qxclock-now-" + std::to_string(getpid()) + ".png";
-  std::string err;
-  int status = run_qxclock({"--png", path}, {}, err);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
-  Png png(path);
-  unlink(path.c_str());
-  ASSERT_TRUE(png.ok());
-  EXPECT_EQ(png.width(), 512);
-  EXPECT_EQ(png.height(), 512);
-  EXPECT_TRUE(near(png.at(256, 256), black())) << "no hands at the pivot";
+TEST(PngTest, WithoutTimeDrawsNowAtTheDefaultSize)
+{
+    std::string path = ::testing::TempDir() + "qxclock-now-" + std::to_string(getpid()) + ".png";
+    std::string err;
+    int status = run_qxclock({"--png", path}, {}, err);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
+    Png png(path);
+    unlink(path.c_str());
+    ASSERT_TRUE(png.ok());
+    EXPECT_EQ(png.width(), 512);
+    EXPECT_EQ(png.height(), 512);
+    EXPECT_TRUE(near(png.at(256, 256), black())) << "no hands at the pivot";
 }
 
 struct BadArgs {
-  const char *name;
-  std::vector<std::string> args;
-  int status;         // expected exit status
-  const char *error;  // expected in the message
+    const char *name;
+    std::vector<std::string> args;
+    int status;         // expected exit status
+    const char *error;  // expected in the message
 };
 
 // Test names carry the case's name; gtest need not dump its bytes.
-void PrintTo(const BadArgs &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BadArgs &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class PngBadArgsTest : public ::testing::TestWithParam<BadArgs> {};
 
-TEST_P(PngBadArgsTest, FailsWithAMessage) {
-  const BadArgs &c = GetParam();
-  std::string err;
-  int status = run_qxclock(c.args, {}, err);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), c.status) << err;
-  EXPECT_EQ(err.rfind("qxclock: ", 0), 0u) << err;
-  EXPECT_NE(err.find(c.error), std::string::npos) << err;
+TEST_P(PngBadArgsTest, FailsWithAMessage)
+{
+    const BadArgs &c = GetParam();
+    std::string err;
+    int status = run_qxclock(c.args, {}, err);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << err;
+    EXPECT_EQ(err.rfind("qxclock: ", 0), 0u) << err;
+    EXPECT_NE(err.find(c.error), std::string::npos) << err;
 }
 
 const std::string out = "/tmp/qxclock-never-written.png";
@@ -204,23 +239,29 @@ INSTANTIATE_TEST_SUITE_P(
         BadArgs{"TrailingText", {"--png", out, "--time", "12:00:00pm"}, 2, "bad time"},
         BadArgs{"TimeForWindow", {"--window", "--time", "12:00:00"}, 2, "--time"},
         BadArgs{"UnknownOption", {"--png", out, "--colour"}, 2, "unknown argument '--colour'"},
-        BadArgs{"UnwritableFile", {"--png", "/nonexistent-dir/clock.png"}, 1,
+        BadArgs{"UnwritableFile",
+                {"--png", "/nonexistent-dir/clock.png"},
+                1,
                 "cannot write '/nonexistent-dir/clock.png'"}),
-    [](const ::testing::TestParamInfo<BadArgs> &param_info) { return std::string(param_info.param.name); });
+    [](const ::testing::TestParamInfo<BadArgs> &param_info) {
+        return std::string(param_info.param.name);
+    });
 
-TEST(WindowStartTest, WithoutADisplayFailsWithAMessage) {
-  std::string err;
-  int status = run_qxclock({"--window"}, {"DISPLAY=:bogus"}, err);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_NE(err.find("qxclock: cannot open display ':bogus'"), std::string::npos) << err;
+TEST(WindowStartTest, WithoutADisplayFailsWithAMessage)
+{
+    std::string err;
+    int status = run_qxclock({"--window"}, {"DISPLAY=:bogus"}, err);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(err.find("qxclock: cannot open display ':bogus'"), std::string::npos) << err;
 }
 
-TEST(PngTest, BadArgumentsWriteNoFile) {
-  std::string err;
-  unlink(out.c_str());
-  run_qxclock({"--png", out, "--size", "0"}, {}, err);
-  EXPECT_NE(access(out.c_str(), F_OK), 0);
+TEST(PngTest, BadArgumentsWriteNoFile)
+{
+    std::string err;
+    unlink(out.c_str());
+    run_qxclock({"--png", out, "--size", "0"}, {}, err);
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
 }
 
 }  // namespace

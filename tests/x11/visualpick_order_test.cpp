@@ -19,7 +19,7 @@ struct FakeX {
     int reported_count = 0;
     std::vector<Visual> visuals;
     std::vector<XVisualInfo> entries;
-    std::vector<const XRenderPictFormat *> formats; // per entry, may be null
+    std::vector<const XRenderPictFormat *> formats;  // per entry, may be null
 
     std::vector<std::string> events;
     std::vector<Display *> displays_seen;
@@ -38,7 +38,7 @@ int index_of(const Visual *v)
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" XVisualInfo *XGetVisualInfo(Display *dpy, long mask, XVisualInfo *templ, int *nitems)
 {
@@ -55,7 +55,8 @@ extern "C" XRenderPictFormat *XRenderFindVisualFormat(Display *dpy, const Visual
     const int i = index_of(visual);
     fake->events.push_back("find " + std::to_string(i));
     fake->displays_seen.push_back(dpy);
-    return i < 0 ? nullptr : const_cast<XRenderPictFormat *>(fake->formats[static_cast<std::size_t>(i)]);
+    return i < 0 ? nullptr
+                 : const_cast<XRenderPictFormat *>(fake->formats[static_cast<std::size_t>(i)]);
 }
 
 extern "C" int XFree(void *data)
@@ -68,24 +69,24 @@ extern "C" int XFree(void *data)
 namespace {
 
 enum class Kind {
-    alpha,          // direct, alpha mask 0xff
-    alpha_high_bit, // direct, alpha mask 0x8000 only
-    no_alpha,       // direct, alpha mask 0
-    indexed_alpha,  // indexed, yet with an alpha mask
-    no_format,      // XRender has no format for the visual
+    alpha,           // direct, alpha mask 0xff
+    alpha_high_bit,  // direct, alpha mask 0x8000 only
+    no_alpha,        // direct, alpha mask 0
+    indexed_alpha,   // indexed, yet with an alpha mask
+    no_format,       // XRender has no format for the visual
 };
 
 XRenderPictFormat make_format(int type, unsigned short alpha_mask)
 {
     XRenderPictFormat f{};
     f.type = type;
-    f.depth = 24; // not consulted: only the type and the alpha mask count
+    f.depth = 24;  // not consulted: only the type and the alpha mask count
     f.direct.red = 16;
     f.direct.redMask = 0xff;
     f.direct.green = 8;
     f.direct.greenMask = 0xff;
     f.direct.blueMask = 0xff;
-    f.direct.alpha = 0; // nor is the alpha shift
+    f.direct.alpha = 0;  // nor is the alpha shift
     f.direct.alphaMask = alpha_mask;
     return f;
 }
@@ -98,11 +99,16 @@ const XRenderPictFormat kIndexedAlpha = make_format(PictTypeIndexed, 0xff);
 const XRenderPictFormat *format_for(Kind k)
 {
     switch (k) {
-    case Kind::alpha: return &kAlpha;
-    case Kind::alpha_high_bit: return &kAlphaHighBit;
-    case Kind::no_alpha: return &kNoAlpha;
-    case Kind::indexed_alpha: return &kIndexedAlpha;
-    case Kind::no_format: return nullptr;
+    case Kind::alpha:
+        return &kAlpha;
+    case Kind::alpha_high_bit:
+        return &kAlphaHighBit;
+    case Kind::no_alpha:
+        return &kNoAlpha;
+    case Kind::indexed_alpha:
+        return &kIndexedAlpha;
+    case Kind::no_format:
+        return nullptr;
     }
     return nullptr;
 }
@@ -110,10 +116,10 @@ const XRenderPictFormat *format_for(Kind k)
 struct OrderCase {
     std::string name;
     bool list_is_null;
-    std::vector<Kind> kinds; // the list's entries, in order
-    int reported_count;      // the count XGetVisualInfo reports
-    int winner;              // index of the expected result, -1 for null
-    int lookups;             // formats looked up: entries 0 .. lookups - 1
+    std::vector<Kind> kinds;  // the list's entries, in order
+    int reported_count;       // the count XGetVisualInfo reports
+    int winner;               // index of the expected result, -1 for null
+    int lookups;              // formats looked up: entries 0 .. lookups - 1
 };
 
 class FindArgbVisualOrder : public ::testing::TestWithParam<OrderCase> {
@@ -188,8 +194,12 @@ const OrderCase kOrderCases[] = {
     {"MissingFormatSkipped", false, {K::no_format, K::alpha}, 2, 1, 2},
     {"AnyAlphaBitCounts", false, {K::no_alpha, K::alpha_high_bit}, 2, 1, 2},
     {"NoneMatchesListStillFreed", false, {K::no_alpha, K::indexed_alpha, K::no_format}, 3, -1, 3},
-    {"SkipsEachKindThenMatches", false,
-     {K::no_alpha, K::indexed_alpha, K::no_format, K::alpha, K::alpha}, 5, 3, 4},
+    {"SkipsEachKindThenMatches",
+     false,
+     {K::no_alpha, K::indexed_alpha, K::no_format, K::alpha, K::alpha},
+     5,
+     3,
+     4},
     // The count bounds the scan, not the storage behind the list.
     {"ScanEndsAtTheReportedCount", false, {K::no_alpha, K::no_alpha, K::alpha}, 2, -1, 2},
 };
@@ -197,4 +207,4 @@ const OrderCase kOrderCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, FindArgbVisualOrder, ::testing::ValuesIn(kOrderCases),
                          [](const auto &p) { return p.param.name; });
 
-} // namespace
+}  // namespace

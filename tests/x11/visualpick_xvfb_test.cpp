@@ -104,4 +104,4 @@ TEST(FindArgbVisualXvfb, WithoutCompositeNoneIsFound)
     EXPECT_EQ(find_argb_visual(dpy, scr), nullptr);
 }
 
-} // namespace
+}  // namespace

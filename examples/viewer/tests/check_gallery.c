@@ -14,14 +14,14 @@
 
 typedef struct {
     const char *snippet;
-    double u, v;      /* point in the unit square */
-    double r, g, b;   /* expected colour, 0..1 */
-    int tolerance;    /* per channel, 0..255 */
-    int on_sheet;     /* also checked on the thumbnail */
+    double u, v;    /* point in the unit square */
+    double r, g, b; /* expected colour, 0..1 */
+    int tolerance;  /* per channel, 0..255 */
+    int on_sheet;   /* also checked on the thumbnail */
 } probe_t;
 
 #define WHITE 1, 1, 1
-#define HEX(c) ((c) >> 16 & 255) / 255.0, ((c) >> 8 & 255) / 255.0, ((c) & 255) / 255.0
+#define HEX(c) ((c) >> 16 & 255) / 255.0, ((c) >> 8 & 255) / 255.0, ((c)&255) / 255.0
 #define ACCENT 0.231, 0.502, 0.682
 
 static const probe_t probes[] = {
@@ -35,9 +35,9 @@ static const probe_t probes[] = {
     {"gradient", 0.05, 0.35, WHITE, 0, 0},
     /* strokes: lines 0.08 wide from x 0.25 to 0.75 */
     {"strokes", 0.5, 0.2, 0.15, 0.15, 0.2, 2, 1},
-    {"strokes", 0.22, 0.2, WHITE, 0, 0},           /* butt cap ends at 0.25 */
-    {"strokes", 0.22, 0.4, 0.15, 0.15, 0.2, 2, 0}, /* round cap, 0.029 from its centre */
-    {"strokes", 0.215, 0.365, WHITE, 0, 0},        /* round cap, beyond its corner */
+    {"strokes", 0.22, 0.2, WHITE, 0, 0},              /* butt cap ends at 0.25 */
+    {"strokes", 0.22, 0.4, 0.15, 0.15, 0.2, 2, 0},    /* round cap, 0.029 from its centre */
+    {"strokes", 0.215, 0.365, WHITE, 0, 0},           /* round cap, beyond its corner */
     {"strokes", 0.215, 0.565, 0.15, 0.15, 0.2, 2, 0}, /* square cap covers its corner */
     /* star: top point inside, inner pentagon empty under even-odd */
     {"star", 0.5, 0.25, 0.95, 0.70, 0.10, 2, 1},
@@ -110,8 +110,9 @@ static cairo_surface_t *load(const char *dir, const char *file)
 static uint32_t pixel(cairo_surface_t *image, int x, int y)
 {
     const unsigned char *data = cairo_image_surface_get_data(image);
-    uint32_t p = *(const uint32_t *)(data + (size_t)y * (size_t)cairo_image_surface_get_stride(image) +
-                                     (size_t)x * 4);
+    uint32_t p =
+        *(const uint32_t *)(data + (size_t)y * (size_t)cairo_image_surface_get_stride(image) +
+                            (size_t)x * 4);
 
     return cairo_image_surface_get_format(image) == CAIRO_FORMAT_RGB24 ? p | 0xff000000u : p;
 }
@@ -254,7 +255,7 @@ int main(int argc, char **argv)
     gallery_free_names(files, snippet_count);
     cairo_debug_reset_static_data();
     if (failures == 0)
-        printf("check_gallery: %d pictures and the contact sheet in %s are right\n",
-               snippet_count, dir);
+        printf("check_gallery: %d pictures and the contact sheet in %s are right\n", snippet_count,
+               dir);
     return failures == 0 ? 0 : 1;
 }

@@ -118,7 +118,7 @@ TEST(ReadPngArgb32, UnreadableFilesGiveOneClearPixelAndAMessage)
         temp_file("text.png", "this is not a picture\n"),
         temp_file("empty.png", ""),
         temp_file("cut.png", png.substr(0, 40)),
-        testing::TempDir(), // a directory
+        testing::TempDir(),  // a directory
     };
     for (const std::string &file : cases) {
         SCOPED_TRACE(file);
@@ -140,8 +140,8 @@ TEST(ReadPngArgb32, UnreadableFilesGiveOneClearPixelAndAMessage)
 TEST(CairoShowSurface, PaintsScaledAtTheCurrentPointAndKeepsThePath)
 {
     std::vector<uint32_t> pixels(2 * 2, red);
-    cairo_surface_t *src = cairo_surface_create_for_image(
-        reinterpret_cast<char *>(pixels.data()), CAIRO_FORMAT_ARGB32, 2, 2, 8);
+    cairo_surface_t *src = cairo_surface_create_for_image(reinterpret_cast<char *>(pixels.data()),
+                                                          CAIRO_FORMAT_ARGB32, 2, 2, 8);
     ASSERT_EQ(cairo_surface_status(src), CAIRO_STATUS_SUCCESS);
 
     Image img(10, 10);
@@ -184,7 +184,7 @@ TEST(CairoShowSurface, SkipsWhatWouldBreakTheContext)
         {"zero width", 4, 0, 1},
         {"zero height", 4, 1, 0},
         {"negative size", 4, -1, -1},
-        {"bad stride", 3, 1, 1}, // cairo refuses it: an error surface
+        {"bad stride", 3, 1, 1},  // cairo refuses it: an error surface
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -226,7 +226,7 @@ TEST(SnippetSetBgPng, AMissingFileLeavesTheContextUsable)
     EXPECT_NE(err.find("no-such-background.png"), std::string::npos) << err;
     EXPECT_EQ(cairo_status(img.cr), CAIRO_STATUS_SUCCESS);
     EXPECT_EQ(img.at(4, 4), 0u);
-    cairo_paint(img.cr); // still draws
+    cairo_paint(img.cr);  // still draws
     EXPECT_EQ(img.at(4, 4), 0xff000000u);
 }
 
@@ -297,8 +297,8 @@ TEST(SvgCairo, RenderFillsTheDocumentSizeAndKeepsThePath)
 
 TEST(SvgCairo, ParsingAgainReplacesTheDocument)
 {
-    std::string small = temp_file("small.svg",
-                                  "<svg xmlns='http://www.w3.org/2000/svg' width='7' height='9'/>");
+    std::string small =
+        temp_file("small.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='7' height='9'/>");
     svg_cairo_t *svgc = nullptr;
     ASSERT_EQ(svg_cairo_create(&svgc), SVG_CAIRO_STATUS_SUCCESS);
     ASSERT_EQ(svg_cairo_parse(svgc, (assets + "/tiles.svg").c_str()), SVG_CAIRO_STATUS_SUCCESS);
@@ -348,4 +348,4 @@ TEST(SnippetSetBgSvg, FillsTheUnitSquareOrDrawsNothing)
     EXPECT_EQ(none.at(4, 4), 0u);
 }
 
-} // namespace
+}  // namespace

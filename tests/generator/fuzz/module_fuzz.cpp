@@ -21,22 +21,23 @@ constexpr std::size_t kMaxSnippets = 6;
 constexpr std::size_t kMaxNameLength = 80;
 constexpr std::size_t kMaxTextLength = 1024;
 
-[[noreturn]] void fail(const std::string& what)
+[[noreturn]] void fail(const std::string &what)
 {
     std::fprintf(stderr, "module check failed: %s\n", what.c_str());
     std::abort();
 }
 
-std::string fixed_tail(const std::string& module)
+std::string fixed_tail(const std::string &module)
 {
     const std::size_t at = module.rfind("     default:\n");
-    if (at == std::string::npos) fail("no default case");
+    if (at == std::string::npos)
+        fail("no default case");
     return module.substr(at);
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     FuzzedDataProvider in(data, size);
     const std::size_t count = in.ConsumeIntegralInRange<std::size_t>(0, kMaxSnippets);
@@ -51,9 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string module = quillkit::render_module(names, texts);
 
     quillkit_test::ModuleTables tables;
-    if (std::string error = quillkit_test::read_tables(module, tables); !error.empty()) fail(error);
-    if (tables.names != names) fail("name table does not decode to the names");
-    if (tables.sources != texts) fail("source table does not decode to the snippet bytes");
+    if (std::string error = quillkit_test::read_tables(module, tables); !error.empty())
+        fail(error);
+    if (tables.names != names)
+        fail("name table does not decode to the names");
+    if (tables.sources != texts)
+        fail("source table does not decode to the snippet bytes");
     if (std::string error = quillkit_test::check_dispatcher(module, tables.end, names, texts);
         !error.empty())
         fail(error);
@@ -61,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The "     default:" that follows the last case is the last one in the
     // module: the fixed functions after it contain none.
     static const std::string empty_tail = fixed_tail(quillkit::render_module({}, {}));
-    if (fixed_tail(module) != empty_tail) fail("fixed text after the dispatcher differs");
+    if (fixed_tail(module) != empty_tail)
+        fail("fixed text after the dispatcher differs");
     return 0;
 }
