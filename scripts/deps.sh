@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  clang libclang-rt-14-dev
+  clang clang-format-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev librsvg2-dev libx11-dev libxrender-dev
   xvfb xxd fonts-dejavu-core

@@ -8,6 +8,9 @@ bash scripts/deps.sh
 
 jobs=$(nproc)
 
+echo "== Code style (clang-format 14) =="
+git ls-files '*.c' '*.h' '*.cpp' '*.hpp' | xargs clang-format-14 --dry-run -Werror
+
 echo "== Sanitizer build (ASan + UBSan) =="
 cmake --preset sanitize
 cmake --build --preset sanitize -j "$jobs"

@@ -8,7 +8,7 @@
 // same way only after checking a deliberate change of the pictures.
 #include "qxdraw.h"
 
-#include "clock_test_support.h"
+#include "image.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include <cstdlib>
 #include <string>
 
-using namespace clock_test;
+using namespace quillkit_test;
 
 namespace {
 
@@ -41,32 +41,32 @@ TEST_P(Reference, MatchesTheCommittedPicture)
     const reference_case &r = GetParam();
     setenv("TZ", "UTC", 1);
     tzset();
-    canvas c(r.width, r.height);
+    Canvas c(r.width, r.height);
     if (r.face)
-        qxface_draw(c.get(), r.width, r.height);
+        qxface_draw(c.cr(), r.width, r.height);
     if (r.logo)
-        qxlogo_draw(c.get(), r.width, r.height);
+        qxlogo_draw(c.cr(), r.width, r.height);
     if (r.hands) {
         timeval tv{};
         tv.tv_sec = 10 * 3600 + 8 * 60 + 37;
         tv.tv_usec = 250000;
-        qxhand_draw(c.get(), r.width, r.height, &tv, 1);
+        qxhand_draw(c.cr(), r.width, r.height, &tv, 1);
     }
-    ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
+    ASSERT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
 
     const std::string path = std::string(QUILLKIT_CLOCK_REFERENCE_DIR) + "/" + r.name + ".png";
     if (const char *update = std::getenv("QUILLKIT_UPDATE_CLOCK_REFERENCES");
         update && *update == '1') {
-        ASSERT_EQ(cairo_surface_write_to_png(c.surface.get(), path.c_str()), CAIRO_STATUS_SUCCESS);
+        ASSERT_EQ(cairo_surface_write_to_png(c.surface(), path.c_str()), CAIRO_STATUS_SUCCESS);
         GTEST_SKIP() << "wrote " << path;
     }
-    surface_ptr want(cairo_image_surface_create_from_png(path.c_str()));
+    SurfacePtr want(cairo_image_surface_create_from_png(path.c_str()));
     ASSERT_EQ(cairo_surface_status(want.get()), CAIRO_STATUS_SUCCESS) << path;
     ASSERT_EQ(cairo_image_surface_get_width(want.get()), r.width);
     ASSERT_EQ(cairo_image_surface_get_height(want.get()), r.height);
     // A small tolerance for rasteriser differences between cairo/pixman
     // versions; a misplaced shape changes pixels by far more.
-    EXPECT_LE(max_difference(c.surface.get(), want.get()), 8);
+    EXPECT_LE(max_difference(c.surface(), want.get()), 8);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, Reference,

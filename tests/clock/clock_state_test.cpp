@@ -5,7 +5,7 @@
 // and leaves the context usable.
 #include "qxdraw.h"
 
-#include "clock_test_support.h"
+#include "image.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-using namespace clock_test;
+using namespace quillkit_test;
 
 namespace {
 
@@ -89,8 +89,8 @@ class StateRestored : public ::testing::TestWithParam<std::tuple<drawer, source_
 TEST_P(StateRestored, AfterTheCall)
 {
     const auto &[d, kind] = GetParam();
-    canvas c(200, 110);
-    cairo_t *cr = c.get();
+    Canvas c(200, 110);
+    cairo_t *cr = c.cr();
 
     // The caller's state: a matrix of its own, a source, a line width, the
     // even-odd rule, and a path in progress to the right of the clock's
@@ -144,14 +144,13 @@ TEST_P(StateRestored, AfterTheCall)
     EXPECT_NEAR(cy1, cy0, 1e-9);
 
     // The drawer painted nothing of the caller's path...
-    for (int y = 0; y < c.height; y++)
-        for (int x = 110; x < c.width; x++)
-            ASSERT_TRUE(is_white(pixel_at(c.surface.get(), x, y)))
-                << "painted at " << x << "," << y;
+    for (int y = 0; y < c.height(); y++)
+        for (int x = 110; x < c.width(); x++)
+            ASSERT_TRUE(is_white(argb_at(c.surface(), x, y))) << "painted at " << x << "," << y;
     // ...and the caller can still fill it where it was.
     cairo_fill(cr);
-    EXPECT_FALSE(is_white(pixel_at(c.surface.get(), 140, 40)));
-    EXPECT_TRUE(is_white(pixel_at(c.surface.get(), 180, 40)));
+    EXPECT_FALSE(is_white(argb_at(c.surface(), 140, 40)));
+    EXPECT_TRUE(is_white(argb_at(c.surface(), 180, 40)));
     cairo_pattern_destroy(source);
 }
 
@@ -180,19 +179,19 @@ class DegenerateRectangle : public ::testing::TestWithParam<std::tuple<drawer, b
 TEST_P(DegenerateRectangle, DrawsNothingAndKeepsTheContextUsable)
 {
     const auto &[d, size] = GetParam();
-    canvas c(64, 64);
-    cairo_t *cr = c.get();
+    Canvas c(64, 64);
+    cairo_t *cr = c.cr();
     cairo_set_line_width(cr, 1.5);
     d.draw(cr, size.width, size.height);
     EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++)
-            ASSERT_TRUE(is_white(pixel_at(c.surface.get(), x, y))) << x << "," << y;
+            ASSERT_TRUE(is_white(argb_at(c.surface(), x, y))) << x << "," << y;
     EXPECT_EQ(cairo_get_line_width(cr), 1.5);
     // The context still draws.
     cairo_rectangle(cr, 10, 10, 10, 10);
     cairo_fill(cr);
-    EXPECT_FALSE(is_white(pixel_at(c.surface.get(), 15, 15)));
+    EXPECT_FALSE(is_white(argb_at(c.surface(), 15, 15)));
 }
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();

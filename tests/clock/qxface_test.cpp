@@ -6,7 +6,7 @@
 // right. Tick sizes are in tick units, 0.93 of the clock's square.
 #include "qxdraw.h"
 
-#include "clock_test_support.h"
+#include "image.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <cmath>
 #include <string>
 
-using namespace clock_test;
+using namespace quillkit_test;
 
 namespace {
 
@@ -23,9 +23,8 @@ const double kPi = std::acos(-1.0);
 constexpr double kTickUnit = 0.93;
 constexpr double kRing = 0.465;
 
-const pixel kGrey = over_white(0.73, 0.73, 0.73, 1);
-const pixel kBlue = over_white(0.231, 0.502, 0.682, 1);
-const pixel kWhite{255, 255, 255, 255};
+const Argb kGrey = over_white(0.73, 0.73, 0.73, 1);
+const Argb kBlue = over_white(0.231, 0.502, 0.682, 1);
 
 enum class tick { quarter, five, minute };
 
@@ -66,9 +65,9 @@ protected:
 TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
 {
     const face_size s = GetParam();
-    canvas c(s.width, s.height);
-    qxface_draw(c.get(), s.width, s.height);
-    ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
+    Canvas c(s.width, s.height);
+    qxface_draw(c.cr(), s.width, s.height);
+    ASSERT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
     const frame f{s.width, s.height};
 
     int quarters = 0, fives = 0, minutes = 0;
@@ -79,8 +78,8 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
         minutes += k == tick::minute;
         const double r = k == tick::quarter ? 0.015 : 0.01;
         const bool fancy = k != tick::minute;
-        const pixel disc = fancy ? kBlue : kGrey;
-        const pixel ring = fancy ? kGrey : kWhite;
+        const Argb disc = fancy ? kBlue : kGrey;
+        const Argb ring = fancy ? kGrey : kWhite;
         const double deg = 6.0 * m;
         // Outward and along the ring, in tick units.
         const double ox = -std::sin(deg * kPi / 180), oy = std::cos(deg * kPi / 180);
@@ -95,7 +94,7 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
         struct look {
             const char *what;
             double du, dv;
-            pixel want;
+            Argb want;
             bool wanted;
         };
         const look looks[] = {
@@ -120,13 +119,13 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
         for (const look &l : looks) {
             if (!l.wanted)
                 continue;
-            const pixel got = pixel_under(c.surface.get(), f.x(deg, l.du), f.y(deg, l.dv));
+            const Argb got = argb_under(c.surface(), f.x(deg, l.du), f.y(deg, l.dv));
             EXPECT_TRUE(near(got, l.want, 2))
                 << "minute " << m << ", " << l.what << ": got " << got;
         }
         // Nothing on the ring halfway to the next minute.
         if (k != tick::quarter && !quarter_after) {
-            const pixel between = pixel_under(c.surface.get(), f.x(deg + 3, 0), f.y(deg + 3, 0));
+            const Argb between = argb_under(c.surface(), f.x(deg + 3, 0), f.y(deg + 3, 0));
             EXPECT_TRUE(near(between, kWhite, 0)) << "after minute " << m << ": " << between;
         }
     }
@@ -138,19 +137,19 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
 TEST_P(Face, MinuteZeroBelowFifteenLeft)
 {
     const face_size s = GetParam();
-    canvas c(s.width, s.height);
-    qxface_draw(c.get(), s.width, s.height);
+    Canvas c(s.width, s.height);
+    qxface_draw(c.cr(), s.width, s.height);
     // Quarter ticks straight below, left of, above and right of the centre.
     const double cx = s.width / 2.0, cy = s.height / 2.0;
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), cx, cy + kRing * s.height), kBlue, 2));
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), cx - kRing * s.width, cy), kBlue, 2));
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), cx, cy - kRing * s.height), kBlue, 2));
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), cx + kRing * s.width, cy), kBlue, 2));
+    EXPECT_TRUE(near(argb_under(c.surface(), cx, cy + kRing * s.height), kBlue, 2));
+    EXPECT_TRUE(near(argb_under(c.surface(), cx - kRing * s.width, cy), kBlue, 2));
+    EXPECT_TRUE(near(argb_under(c.surface(), cx, cy - kRing * s.height), kBlue, 2));
+    EXPECT_TRUE(near(argb_under(c.surface(), cx + kRing * s.width, cy), kBlue, 2));
     // Minute 1 lies just clockwise of minute 0 (to its left on the device)
     // and is a plain grey tick.
     const double a1 = 6 * kPi / 180;
-    const pixel m1 = pixel_under(c.surface.get(), cx - kRing * std::sin(a1) * s.width,
-                                 cy + kRing * std::cos(a1) * s.height);
+    const Argb m1 = argb_under(c.surface(), cx - kRing * std::sin(a1) * s.width,
+                               cy + kRing * std::cos(a1) * s.height);
     EXPECT_TRUE(near(m1, kGrey, 2)) << m1;
 }
 
@@ -161,16 +160,15 @@ TEST_P(Face, LogoFillsTheMiddleSquare)
     // width and is centred vertically in it. Probe the frame's top edge and
     // the panel in the logo's own units.
     const face_size s = GetParam();
-    canvas c(s.width, s.height);
-    qxface_draw(c.get(), s.width, s.height);
+    Canvas c(s.width, s.height);
+    qxface_draw(c.cr(), s.width, s.height);
     const double tilt = -0.27499070352984, scale = 1 / 69.504;
     const double y_off = (1 - 58.224000000000004 * scale) / 2;
     auto at = [&](double u, double v) {
         const double fx = -2.5 + u * std::cos(tilt) - v * std::sin(tilt);
         const double fy = 14.75 + u * std::sin(tilt) + v * std::cos(tilt);
         const double lx = scale * fx, ly = y_off + scale * fy;
-        return pixel_under(c.surface.get(), s.width * (0.15 + 0.7 * lx),
-                           s.height * (0.15 + 0.7 * ly));
+        return argb_under(c.surface(), s.width * (0.15 + 0.7 * lx), s.height * (0.15 + 0.7 * ly));
     };
     EXPECT_TRUE(near(at(32, 1), kGrey, 2)) << at(32, 1);
     EXPECT_TRUE(near(at(32, 8), kBlue, 2)) << at(32, 8);
@@ -185,16 +183,16 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Face, ::testing::Values(face_size{800, 800}, fac
 
 TEST(FaceAlpha, TicksTakeTheAlphaOfTheCallersColour)
 {
-    canvas c(400, 400);
-    cairo_set_source_rgba(c.get(), 0, 0, 0, 0.4);
-    qxface_draw(c.get(), 400, 400);
+    Canvas c(400, 400);
+    cairo_set_source_rgba(c.cr(), 0, 0, 0, 0.4);
+    qxface_draw(c.cr(), 400, 400);
     // Minute 0 (a quarter) below the centre, minute 1 (plain) beside it.
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), 200, 200 + 0.465 * 400),
+    EXPECT_TRUE(near(argb_under(c.surface(), 200, 200 + 0.465 * 400),
                      over_white(0.231, 0.502, 0.682, 0.4), 2));
     const double a1 = 6 * kPi / 180;
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), 200 - 0.465 * 400 * std::sin(a1),
-                                 200 + 0.465 * 400 * std::cos(a1)),
-                     over_white(0.73, 0.73, 0.73, 0.4), 2));
+    EXPECT_TRUE(near(
+        argb_under(c.surface(), 200 - 0.465 * 400 * std::sin(a1), 200 + 0.465 * 400 * std::cos(a1)),
+        over_white(0.73, 0.73, 0.73, 0.4), 2));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 // (a hand), black at alpha 0.3 over white (shadow only) or white.
 #include "qxdraw.h"
 
-#include "clock_test_support.h"
+#include "image.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-using namespace clock_test;
+using namespace quillkit_test;
 
 namespace {
 
@@ -120,7 +120,7 @@ struct model_counts {
     std::string first;
 };
 
-// Compares the image against the model, skipping pixels within a pixel of an
+// Compares the image against the model, skipping pixels within a Argb of an
 // edge, where antialiasing decides.
 model_counts compare_with_model(cairo_surface_t *s, int w, int h, const angles &a, bool seconds)
 {
@@ -128,7 +128,7 @@ model_counts compare_with_model(cairo_surface_t *s, int w, int h, const angles &
     if (seconds)
         hands.push_back({kSecond, a.second});
     const double margin = 1.0 / std::min(w, h);
-    const pixel black{0, 0, 0, 255}, shadow = over_white(0, 0, 0, 0.3), white{255, 255, 255, 255};
+    const Argb black = kBlack, shadow = over_white(0, 0, 0, 0.3), white = kWhite;
     model_counts c;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
@@ -143,7 +143,7 @@ model_counts compare_with_model(cairo_surface_t *s, int w, int h, const angles &
                 in_shadows += ds < -margin;
                 shadow_edge |= std::abs(ds) <= margin;
             }
-            pixel want;
+            Argb want;
             if (in_hand) {
                 want = black;
                 c.hand++;
@@ -157,7 +157,7 @@ model_counts compare_with_model(cairo_surface_t *s, int w, int h, const angles &
                 want = white;
                 c.ground++;
             }
-            const pixel got = pixel_at(s, x, y);
+            const Argb got = argb_at(s, x, y);
             if (!near(got, want, 1)) {
                 if (c.mismatches++ == 0)
                     c.first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
@@ -184,12 +184,12 @@ class HandsModel : public Hands, public ::testing::WithParamInterface<instant_ca
 TEST_P(HandsModel, MatchesTheOutlinesAndShadows)
 {
     const instant_case &t = GetParam();
-    canvas c(t.width, t.height);
+    Canvas c(t.width, t.height);
     const timeval tv = at(t.h, t.m, t.s, t.usec);
-    qxhand_draw(c.get(), t.width, t.height, &tv, t.seconds);
-    ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
+    qxhand_draw(c.cr(), t.width, t.height, &tv, t.seconds);
+    ASSERT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
 
-    const model_counts m = compare_with_model(c.surface.get(), t.width, t.height,
+    const model_counts m = compare_with_model(c.surface(), t.width, t.height,
                                               clock_angles(t.h, t.m, t.s, t.usec), t.seconds != 0);
     EXPECT_EQ(m.mismatches, 0) << "first at " << m.first;
     // Each class must really have been looked at.
@@ -222,42 +222,42 @@ TEST_F(Hands, OverlappingShadowsAreOneUniformTranslucentBlack)
     // checks the overlap pixels too, here they are counted so the case cannot
     // pass without them.
     constexpr int size = 1000;
-    canvas c(size, size);
+    Canvas c(size, size);
     const timeval tv = at(0, 0, 0);
-    qxhand_draw(c.get(), size, size, &tv, 1);
+    qxhand_draw(c.cr(), size, size, &tv, 1);
     const model_counts m =
-        compare_with_model(c.surface.get(), size, size, clock_angles(0, 0, 0, 0), true);
+        compare_with_model(c.surface(), size, size, clock_angles(0, 0, 0, 0), true);
     EXPECT_EQ(m.mismatches, 0) << "first at " << m.first;
     EXPECT_GT(m.shadow_overlap, 150);
 
     // Probes at the shadows' right-hand edges, which lie alt / 2 right of the
     // hands' edges: hour x 0.505 + 0.015, minute 0.51 + 0.0075, second
     // 0.513 + 0.00375. Above the pivot at x 0.516 all three shadows overlap
-    // beside the hour hand (which ends at 0.515) and the pixel is still 0.3.
-    const pixel shadow = over_white(0, 0, 0, 0.3);
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), size * 0.516, size * 0.45), shadow, 1));
-    EXPECT_TRUE(is_white(pixel_under(c.surface.get(), size * 0.521, size * 0.45)));
+    // beside the hour hand (which ends at 0.515) and the Argb is still 0.3.
+    const Argb shadow = over_white(0, 0, 0, 0.3);
+    EXPECT_TRUE(near(argb_under(c.surface(), size * 0.516, size * 0.45), shadow, 1));
+    EXPECT_TRUE(is_white(argb_under(c.surface(), size * 0.521, size * 0.45)));
     // Beside the pivot disc (radius 0.03) only the hour shadow, moved 0.005
     // right, shows.
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), size * 0.532, size * 0.51), shadow, 1));
-    EXPECT_TRUE(is_white(pixel_under(c.surface.get(), size * 0.537, size * 0.51)));
+    EXPECT_TRUE(near(argb_under(c.surface(), size * 0.532, size * 0.51), shadow, 1));
+    EXPECT_TRUE(is_white(argb_under(c.surface(), size * 0.537, size * 0.51)));
     // Below the counterweight (which ends 0.10667 below the pivot) its shadow,
     // moved 0.026 down, still shows.
-    EXPECT_TRUE(near(pixel_under(c.surface.get(), size * 0.51, size * 0.62), shadow, 1));
-    EXPECT_TRUE(is_white(pixel_under(c.surface.get(), size * 0.51, size * 0.64)));
+    EXPECT_TRUE(near(argb_under(c.surface(), size * 0.51, size * 0.62), shadow, 1));
+    EXPECT_TRUE(is_white(argb_under(c.surface(), size * 0.51, size * 0.64)));
 }
 
 TEST_F(Hands, FifteenHundredLooksLikeThree)
 {
-    canvas c3(256, 256), c15(256, 256);
+    Canvas c3(256, 256), c15(256, 256);
     const timeval three = at(3, 0, 0), fifteen = at(15, 0, 0);
-    qxhand_draw(c3.get(), 256, 256, &three, 1);
-    qxhand_draw(c15.get(), 256, 256, &fifteen, 1);
-    EXPECT_LE(max_difference(c3.surface.get(), c15.surface.get()), 1);
+    qxhand_draw(c3.cr(), 256, 256, &three, 1);
+    qxhand_draw(c15.cr(), 256, 256, &fifteen, 1);
+    EXPECT_LE(max_difference(c3.surface(), c15.surface()), 1);
     // And it is the 3 o'clock picture: the hour hand lies along the row
     // through the centre, reaching 0.265 to the right.
-    EXPECT_TRUE(near(pixel_under(c15.surface.get(), 256 * 0.75, 128), {0, 0, 0, 255}, 0));
-    EXPECT_FALSE(near(pixel_under(c15.surface.get(), 256 * 0.77, 128), {0, 0, 0, 255}, 60));
+    EXPECT_TRUE(near(argb_under(c15.surface(), 256 * 0.75, 128), kBlack, 0));
+    EXPECT_FALSE(near(argb_under(c15.surface(), 256 * 0.77, 128), kBlack, 60));
 }
 
 // Measures the direction of one hand precisely: the caller's matrix magnifies
@@ -271,18 +271,18 @@ double measured_angle(const timeval &tv, double expected, double radius)
     const double a = expected * kPi / 180;
     const double px = 0.5 + radius * std::sin(a), py = 0.5 - radius * std::cos(a);
 
-    canvas c(size, size);
-    cairo_translate(c.get(), size / 2.0, size / 2.0);
-    cairo_scale(c.get(), zoom, zoom);
-    cairo_translate(c.get(), -px, -py);
-    qxhand_draw(c.get(), 1, 1, &tv, 1);
+    Canvas c(size, size);
+    cairo_translate(c.cr(), size / 2.0, size / 2.0);
+    cairo_scale(c.cr(), zoom, zoom);
+    cairo_translate(c.cr(), -px, -py);
+    qxhand_draw(c.cr(), 1, 1, &tv, 1);
 
     // Scan across the hand: along a row when it runs more up-down than
     // sideways, along a column otherwise.
     const bool along_row = std::abs(std::cos(a)) >= std::abs(std::sin(a));
     auto dark = [&](int i) {
-        const pixel p = along_row ? pixel_at(c.surface.get(), i, size / 2)
-                                  : pixel_at(c.surface.get(), size / 2, i);
+        const Argb p =
+            along_row ? argb_at(c.surface(), i, size / 2) : argb_at(c.surface(), size / 2, i);
         return p.r < 90;
     };
     if (!dark(size / 2))
@@ -318,17 +318,17 @@ TEST_F(Hands, TenThirtyFortyFiveAndAHalfPointsAtTheGivenAngles)
 
 TEST_F(Hands, InstantThatCannotBeBrokenDownDrawsNothing)
 {
-    canvas c(64, 64);
+    Canvas c(64, 64);
     timeval tv{};
     tv.tv_sec = std::numeric_limits<time_t>::max();
     struct tm probe;
     ASSERT_EQ(localtime_r(&tv.tv_sec, &probe), nullptr) << "this libc breaks down any time_t";
-    qxhand_draw(c.get(), 64, 64, &tv, 1);
-    qxhand_draw(c.get(), 64, 64, nullptr, 1);
-    EXPECT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
+    qxhand_draw(c.cr(), 64, 64, &tv, 1);
+    qxhand_draw(c.cr(), 64, 64, nullptr, 1);
+    EXPECT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++)
-            ASSERT_TRUE(is_white(pixel_at(c.surface.get(), x, y))) << x << "," << y;
+            ASSERT_TRUE(is_white(argb_at(c.surface(), x, y))) << x << "," << y;
 }
 
 TEST_F(Hands, DrawNowShowsTheCurrentTime)
@@ -337,8 +337,8 @@ TEST_F(Hands, DrawNowShowsTheCurrentTime)
     // between the two readings' minute angles.
     timeval before, after;
     gettimeofday(&before, nullptr);
-    canvas c(400, 400);
-    qxhand_draw_now(c.get(), 400, 400, 1);
+    Canvas c(400, 400);
+    qxhand_draw_now(c.cr(), 400, 400, 1);
     gettimeofday(&after, nullptr);
     auto minute_of = [](const timeval &tv) {
         struct tm t;
@@ -348,8 +348,8 @@ TEST_F(Hands, DrawNowShowsTheCurrentTime)
     const angles a = minute_of(before), b = minute_of(after);
     if (b.hour < a.hour)
         GTEST_SKIP() << "the day turned during the call";
-    const model_counts ma = compare_with_model(c.surface.get(), 400, 400, a, true);
-    const model_counts mb = compare_with_model(c.surface.get(), 400, 400, b, true);
+    const model_counts ma = compare_with_model(c.surface(), 400, 400, a, true);
+    const model_counts mb = compare_with_model(c.surface(), 400, 400, b, true);
     // The second hand may have moved a little between the readings; one of the
     // two must match closely.
     EXPECT_LT(std::min(ma.mismatches, mb.mismatches), 40);

@@ -6,7 +6,7 @@
 // frame moved to (-2.5, 14.75) inside it and turned by -0.27499070352984.
 #include "qxdraw.h"
 
-#include "clock_test_support.h"
+#include "image.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <limits>
 #include <string>
 
-using namespace clock_test;
+using namespace quillkit_test;
 
 namespace {
 
@@ -24,9 +24,8 @@ constexpr double kBoxW = 69.504;
 constexpr double kBoxH = 58.224000000000004;
 constexpr double kTilt = -0.27499070352984;
 
-const pixel kGrey = over_white(0.73, 0.73, 0.73, 1);
-const pixel kBlue = over_white(0.231, 0.502, 0.682, 1);
-const pixel kWhite{255, 255, 255, 255};
+const Argb kGrey = over_white(0.73, 0.73, 0.73, 1);
+const Argb kBlue = over_white(0.231, 0.502, 0.682, 1);
 
 struct point {
     double x, y;
@@ -53,10 +52,10 @@ struct placement {
     double unit() const { return zoom * scale; }
 };
 
-pixel probe(const canvas &c, const placement &p, point logo)
+Argb probe(const Canvas &c, const placement &p, point logo)
 {
     const point d = p.device(logo);
-    return pixel_under(c.surface.get(), d.x, d.y);
+    return argb_under(c.surface(), d.x, d.y);
 }
 
 // The frame's corner curves: from the end of one straight edge to the start
@@ -96,12 +95,12 @@ box expected_ink(const placement &p)
     return {b.x0 - half, b.y0 - half, b.x1 + half, b.y1 + half};
 }
 
-box painted_extent(const canvas &c)
+box painted_extent(const Canvas &c)
 {
     box b{1e300, 1e300, -1e300, -1e300};
-    for (int y = 0; y < c.height; y++)
-        for (int x = 0; x < c.width; x++)
-            if (!is_white(pixel_at(c.surface.get(), x, y)))
+    for (int y = 0; y < c.height(); y++)
+        for (int x = 0; x < c.width(); x++)
+            if (!is_white(argb_at(c.surface(), x, y)))
                 b = {std::min(b.x0, double(x)), std::min(b.y0, double(y)), std::max(b.x1, x + 1.0),
                      std::max(b.y1, y + 1.0)};
     return b;
@@ -130,10 +129,10 @@ TEST_P(LogoFit, FrameLandsWhereTheFitPutsIt)
     EXPECT_NEAR(p.x_off, f.x_off, 1e-2);
     EXPECT_NEAR(p.y_off, f.y_off, 1e-2);
 
-    canvas c(f.surface_w, f.surface_h);
-    cairo_scale(c.get(), f.zoom, f.zoom);
-    qxlogo_draw(c.get(), f.width, f.height);
-    ASSERT_EQ(cairo_status(c.get()), CAIRO_STATUS_SUCCESS);
+    Canvas c(f.surface_w, f.surface_h);
+    cairo_scale(c.cr(), f.zoom, f.zoom);
+    qxlogo_draw(c.cr(), f.width, f.height);
+    ASSERT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
 
     const box want = expected_ink(p), got = painted_extent(c);
     EXPECT_NEAR(got.x0, want.x0, 1.0);
@@ -161,19 +160,19 @@ INSTANTIATE_TEST_SUITE_P(
 struct seen_case {
     const char *what;
     point logo;
-    pixel colour;
+    Argb colour;
 };
 
 // Chosen points of the logo at five times its design size, and the colour the
 // paint order leaves there.
 TEST(Logo, PaintOrderSeenAtChosenPoints)
 {
-    canvas c(348, 292);
-    cairo_scale(c.get(), 5, 5);
-    qxlogo_draw(c.get(), kBoxW, kBoxH);
+    Canvas c(348, 292);
+    cairo_scale(c.cr(), 5, 5);
+    qxlogo_draw(c.cr(), kBoxW, kBoxH);
     const placement p(5, kBoxW, kBoxH);
 
-    const pixel triangle_on_panel = over(1, 1, 1, 0.5, kBlue);
+    const Argb triangle_on_panel = over(1, 1, 1, 0.5, kBlue);
     const seen_case cases[] = {
         {"grey frame, top edge", {32, 1}, kGrey},
         {"grey frame, left edge", {1, 24}, kGrey},
@@ -201,18 +200,18 @@ TEST(Logo, PaintsWithTheAlphaOfTheCallersColour)
 {
     // A translucent caller colour fades the frame, panel, panes and outlines;
     // the triangle keeps its own 0.5.
-    canvas c(348, 292);
-    cairo_scale(c.get(), 5, 5);
-    cairo_set_source_rgba(c.get(), 0.9, 0.1, 0.1, 0.5);
-    qxlogo_draw(c.get(), kBoxW, kBoxH);
+    Canvas c(348, 292);
+    cairo_scale(c.cr(), 5, 5);
+    cairo_set_source_rgba(c.cr(), 0.9, 0.1, 0.1, 0.5);
+    qxlogo_draw(c.cr(), kBoxW, kBoxH);
     const placement p(5, kBoxW, kBoxH);
 
-    const pixel panel = over_white(0.231, 0.502, 0.682, 0.5);
+    const Argb panel = over_white(0.231, 0.502, 0.682, 0.5);
     EXPECT_TRUE(near(probe(c, p, {32, 1}), over_white(0.73, 0.73, 0.73, 0.5), 2));
     EXPECT_TRUE(near(probe(c, p, {32, 8}), panel, 2));
     EXPECT_TRUE(near(probe(c, p, {25.35, 27.945}), over(1, 1, 1, 0.5, panel), 2));
     // The pane at half alpha over the half-alpha panel...
-    const pixel pane = over(1, 1, 1, 0.5, panel);
+    const Argb pane = over(1, 1, 1, 0.5, panel);
     EXPECT_TRUE(near(probe(c, p, {18, 13}), pane, 2)) << probe(c, p, {18, 13});
     // ...and the outline at half alpha over its own pane.
     EXPECT_TRUE(near(probe(c, p, {18, 9.6}), over(0.231, 0.502, 0.682, 0.5, pane), 2))
@@ -221,33 +220,33 @@ TEST(Logo, PaintsWithTheAlphaOfTheCallersColour)
 
 TEST(Logo, GradientSourcePaintsOpaque)
 {
-    canvas plain(174, 146), graded(174, 146);
-    cairo_scale(plain.get(), 2.5, 2.5);
-    cairo_scale(graded.get(), 2.5, 2.5);
+    Canvas plain(174, 146), graded(174, 146);
+    cairo_scale(plain.cr(), 2.5, 2.5);
+    cairo_scale(graded.cr(), 2.5, 2.5);
     cairo_pattern_t *g = cairo_pattern_create_linear(0, 0, 100, 0);
     cairo_pattern_add_color_stop_rgba(g, 0, 1, 0, 0, 0.2);
     cairo_pattern_add_color_stop_rgba(g, 1, 0, 0, 1, 0.2);
-    cairo_set_source(graded.get(), g);
+    cairo_set_source(graded.cr(), g);
     cairo_pattern_destroy(g);
-    qxlogo_draw(plain.get(), kBoxW, kBoxH);
-    qxlogo_draw(graded.get(), kBoxW, kBoxH);
-    EXPECT_EQ(max_difference(plain.surface.get(), graded.surface.get()), 0);
+    qxlogo_draw(plain.cr(), kBoxW, kBoxH);
+    qxlogo_draw(graded.cr(), kBoxW, kBoxH);
+    EXPECT_EQ(max_difference(plain.surface(), graded.surface()), 0);
 }
 
 TEST(Logo, WindowsAloneUseTheCallersSpaceAndLineWidth)
 {
     // On a dark ground, at five times the logo's units, with the caller's line
     // width of 1: outlines reach half a unit either side of the pane edge.
-    canvas c(340, 240);
-    cairo_set_source_rgb(c.get(), 0.2, 0.2, 0.2);
-    cairo_paint(c.get());
-    cairo_scale(c.get(), 5, 5);
-    cairo_set_line_width(c.get(), 1);
-    cairo_set_source_rgb(c.get(), 0, 0, 0);
-    draw_windows(c.get());
+    Canvas c(340, 240);
+    cairo_set_source_rgb(c.cr(), 0.2, 0.2, 0.2);
+    cairo_paint(c.cr());
+    cairo_scale(c.cr(), 5, 5);
+    cairo_set_line_width(c.cr(), 1);
+    cairo_set_source_rgb(c.cr(), 0, 0, 0);
+    draw_windows(c.cr());
 
-    auto at = [&](double x, double y) { return pixel_under(c.surface.get(), 5 * x, 5 * y); };
-    const pixel ground = {51, 51, 51, 255};
+    auto at = [&](double x, double y) { return argb_under(c.surface(), 5 * x, 5 * y); };
+    const Argb ground = {255, 51, 51, 51};
     EXPECT_TRUE(near(at(18, 16.125), kWhite, 1));
     EXPECT_TRUE(near(at(18, 9.1), kBlue, 2)) << at(18, 9.1);
     EXPECT_TRUE(near(at(18, 8.3), ground, 1))

@@ -1,6 +1,8 @@
 // quillmake's command line: rejected arguments, failures while writing or
 // reading, and inputs past the old fixed limits.
+#include "files.h"
 #include "module_reader.h"
+#include "run_quillmake.h"
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +36,11 @@ struct RejectCase {
     std::vector<std::string> args;
     std::string rejected;  // the argument the message must name
 };
+// Test names carry the case; print it, not the raw bytes.
+void PrintTo(const RejectCase &c, std::ostream *os)
+{
+    *os << c.label;
+}
 
 class RejectTest : public ::testing::TestWithParam<RejectCase> {};
 

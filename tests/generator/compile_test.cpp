@@ -1,7 +1,9 @@
 // Builds a real program from a generated snippets.c with the system's C
 // compiler and lets it check the module from the inside (compile/check_module.c).
 #include "compile_config.h"
+#include "files.h"
 #include "module_reader.h"
+#include "run_quillmake.h"
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -93,13 +95,15 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
     cc.insert(cc.end(), {"snippets.c", std::string(kCompileDir) + "/early_cairo.c",
                          std::string(kCompileDir) + "/check_module.c", "-o", "check_module"});
     cc.insert(cc.end(), std::begin(kCairoLibs), std::end(kCairoLibs));
-    const quillkit_test::RunResult built = quillkit_test::run_program(dir.path(), cc);
+    const quillkit_test::RunResult built =
+        quillkit_test::run_program(cc, quillkit_test::in_dir(dir.path()));
     ASSERT_EQ(built.status, 0) << built.out << built.err;
     EXPECT_EQ(built.err, "") << "the compiler warned";
 
     std::vector<std::string> check{(dir / "check_module").string()};
     check.insert(check.end(), args.begin(), args.end());
-    const quillkit_test::RunResult checked = quillkit_test::run_program(dir.path(), check);
+    const quillkit_test::RunResult checked =
+        quillkit_test::run_program(check, quillkit_test::in_dir(dir.path()));
     EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
 }
 

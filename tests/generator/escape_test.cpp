@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,11 @@ struct SourceForm {
     std::string text;
     std::string entry;  // the source table's entry, from its opening quote to "\",\n"
 };
+// Test names carry the case; print it, not the raw bytes.
+void PrintTo(const SourceForm &c, std::ostream *os)
+{
+    *os << ::testing::PrintToString(c.text);
+}
 
 class SourceFormTest : public ::testing::TestWithParam<SourceForm> {};
 
@@ -54,6 +61,11 @@ struct NameForm {
     std::string literal;  // the name table's literal, quotes included
     std::string comment;  // what stands between "/* " and " */"
 };
+// Test names carry the case; print it, not the raw bytes.
+void PrintTo(const NameForm &c, std::ostream *os)
+{
+    *os << ::testing::PrintToString(c.name);
+}
 
 class NameFormTest : public ::testing::TestWithParam<NameForm> {};
 

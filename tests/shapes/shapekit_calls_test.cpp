@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,11 @@ struct RectCase {
     double x0, y0, width, height, radius;
     std::vector<PathCall> expected;
 };
+// Test names carry the case; print it, not the raw bytes.
+void PrintTo(const RectCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class RectangleRound : public ::testing::TestWithParam<RectCase> {};
 
@@ -186,6 +193,11 @@ struct ZeroCase {
     std::string name;
     double width, height;
 };
+// Test names carry the case; print it, not the raw bytes.
+void PrintTo(const ZeroCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class RectangleRoundZero : public ::testing::TestWithParam<ZeroCase> {};
 
@@ -213,6 +225,11 @@ struct EdgeCase {
     double x0, y0, x1, y1, bend;
     std::vector<PathCall> expected;
 };
+// Test names carry the case; print it, not the raw bytes.
+void PrintTo(const EdgeCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class Edgeline : public ::testing::TestWithParam<EdgeCase> {};
 

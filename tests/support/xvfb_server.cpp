@@ -1,83 +1,75 @@
 // xvfb_server.cpp - starting, reaching and stopping a private Xvfb.
 #include "xvfb_server.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace quillkit_test {
 
 namespace {
 
-constexpr int first_display = 90;
-constexpr int last_display = 189;
-constexpr int start_timeout_ms = 15000;
-constexpr int poll_ms = 20;
+constexpr int kStartTimeoutMs = 15000;
 
-bool exists(const std::string &path)
+// Reads the display number Xvfb writes to `fd` (digits, then a newline),
+// waiting up to the deadline. Returns "" if none comes.
+std::string read_display_number(int fd, long long deadline_ms)
 {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
-}
-
-std::string lock_path(int number)
-{
-    return "/tmp/.X" + std::to_string(number) + "-lock";
-}
-std::string socket_path(int number)
-{
-    return "/tmp/.X11-unix/X" + std::to_string(number);
-}
-
-// The pid written in the display's lock file, or -1 when there is no lock or
-// it holds no number yet.
-pid_t lock_owner(int number)
-{
-    const std::string text = read_file(lock_path(number));
-    char *end = nullptr;
-    const long pid = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || pid <= 0)
-        return -1;
-    return static_cast<pid_t>(pid);
-}
-
-bool alive(pid_t pid)
-{
-    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
-}
-
-// A display is taken while its lock names a live process, or is still being
-// written. A lock left by a dead server is not: Xvfb replaces it, and the old
-// socket with it. A socket without any lock is left alone.
-bool display_taken(int number)
-{
-    if (exists(lock_path(number))) {
-        const pid_t owner = lock_owner(number);
-        return owner < 0 || alive(owner);
+    std::string number;
+    for (;;) {
+        const long long left = deadline_ms - monotonic_ms();
+        if (left <= 0)
+            return "";
+        pollfd pfd{fd, POLLIN, 0};
+        const int ready = poll(&pfd, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return "";
+        char c;
+        const ssize_t got = read(fd, &c, 1);
+        if (got <= 0)
+            return "";  // the server exited without a display
+        if (c == '\n')
+            return number;
+        number += c;
     }
-    return exists(socket_path(number));
 }
 
 }  // namespace
 
 XvfbServer::XvfbServer(const std::vector<std::string> &extra_args)
 {
-    for (int n = first_display; n <= last_display; ++n) {
-        if (display_taken(n))
-            continue;
-        switch (try_display(n, extra_args)) {
-        case Attempt::started:
-            return;
-        case Attempt::failed:
-            return;  // a failure no other display number would cure
-        case Attempt::display_lost:
-            break;
-        }
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        error_ = "cannot make a pipe for Xvfb's display number";
+        return;
     }
-    error_ = "no display number between :" + std::to_string(first_display) +
-             " and :" + std::to_string(last_display) + " could be used";
+    std::vector<std::string> argv = {XVFB_PATH,   "-displayfd", std::to_string(fds[1]),
+                                     "-screen",   "0",          "640x480x24",
+                                     "-nolisten", "tcp",        "-noreset"};
+    argv.insert(argv.end(), extra_args.begin(), extra_args.end());
+    ChildOptions options;
+    options.parent_death_signal = SIGTERM;
+    options.inherit_fd = fds[1];
+    process_ = std::make_unique<ChildProcess>(argv, options);
+    close(fds[1]);
+    const long long deadline = monotonic_ms() + kStartTimeoutMs;
+    const std::string number = process_->started() ? read_display_number(fds[0], deadline) : "";
+    close(fds[0]);
+    if (number.empty()) {
+        error_ = std::string("Xvfb (") + XVFB_PATH + ") reported no display in time";
+        return;
+    }
+    name_ = ":" + number;
+    // The number is written once the server listens; a connection may still
+    // need a moment on a loaded machine.
+    wait_until([this] { return (display_ = XOpenDisplay(name_.c_str())) != nullptr; },
+               static_cast<int>(deadline - monotonic_ms()), 20);
+    if (display_ == nullptr)
+        error_ = "Xvfb " + name_ + " did not accept a connection in time";
 }
 
 XvfbServer::~XvfbServer()
@@ -85,44 +77,6 @@ XvfbServer::~XvfbServer()
     if (display_ != nullptr)
         XCloseDisplay(display_);
     process_.reset();
-}
-
-XvfbServer::Attempt XvfbServer::try_display(int number, const std::vector<std::string> &extra_args)
-{
-    const std::string name = ":" + std::to_string(number);
-    std::vector<std::string> argv = {XVFB_PATH,    name,        "-screen", "0",
-                                     "640x480x24", "-nolisten", "tcp",     "-noreset"};
-    argv.insert(argv.end(), extra_args.begin(), extra_args.end());
-    auto process = std::make_unique<ChildProcess>(argv, std::vector<std::string>{}, "", SIGTERM);
-    if (!process->started()) {
-        error_ = "cannot start a process for Xvfb";
-        return Attempt::failed;
-    }
-
-    // Ready once its lock file names it and a connection succeeds. Another
-    // server that took the number first shows up as a lock file with another
-    // pid; ours then exits, and the next number is tried.
-    for (int waited = 0; waited < start_timeout_ms; waited += poll_ms) {
-        int status = 0;
-        if (process->wait_for_exit(0, status)) {
-            if (WIFEXITED(status) && WEXITSTATUS(status) == ChildProcess::exec_failed) {
-                error_ = std::string("cannot run ") + XVFB_PATH;
-                return Attempt::failed;
-            }
-            return Attempt::display_lost;
-        }
-        if (lock_owner(number) == process->pid()) {
-            display_ = XOpenDisplay(name.c_str());
-            if (display_ != nullptr) {
-                process_ = std::move(process);
-                name_ = name;
-                return Attempt::started;
-            }
-        }
-        sleep_ms(poll_ms);
-    }
-    error_ = "Xvfb " + name + " did not accept a connection in time";
-    return Attempt::failed;  // `process` stops the server on the way out
 }
 
 }  // namespace quillkit_test

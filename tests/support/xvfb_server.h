@@ -1,20 +1,22 @@
-// xvfb_server.h - a private Xvfb for one test, on a display nobody else uses.
+// xvfb_server.h - a private Xvfb for one test.
 #ifndef QUILLKIT_TESTS_XVFB_SERVER_H
 #define QUILLKIT_TESTS_XVFB_SERVER_H
 
 #include <X11/Xlib.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "child_process.h"
+#include "process.h"
 
 namespace quillkit_test {
 
-// Starts `Xvfb :N -screen 0 640x480x24 -nolisten tcp -noreset <extra_args>`
-// (e.g. {"-extension", "Composite"}) on the first free N from 90 up and opens
-// a connection to it. The server is stopped when this object goes, and also
-// if the test process dies first (it gets SIGTERM when its parent exits).
+// Starts `Xvfb -displayfd FD -screen 0 640x480x24 -nolisten tcp -noreset
+// <extra_args>` (e.g. {"-extension", "Composite"}): the server picks a free
+// display number itself and reports it. Then opens a connection to it. The
+// server is stopped when this object goes, and also if the test process dies
+// first (it gets SIGTERM when its parent exits).
 class XvfbServer {
 public:
     explicit XvfbServer(const std::vector<std::string> &extra_args = {});
@@ -32,11 +34,10 @@ public:
     // themselves; null when !ok().
     Display *display() const { return display_; }
     const std::string &error() const { return error_; }
+    // The server process (to stop it early, as a server going away).
+    ChildProcess &process() { return *process_; }
 
 private:
-    enum class Attempt { started, display_lost, failed };
-    Attempt try_display(int number, const std::vector<std::string> &extra_args);
-
     std::unique_ptr<ChildProcess> process_;
     Display *display_ = nullptr;
     std::string name_;
@@ -45,4 +46,4 @@ private:
 
 }  // namespace quillkit_test
 
-#endif
+#endif  // QUILLKIT_TESTS_XVFB_SERVER_H

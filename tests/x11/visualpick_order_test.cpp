@@ -4,6 +4,8 @@
 // GoogleTest first: Xlib defines None as a macro.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "visualpick.h"
 
 #include <X11/Xutil.h>
@@ -121,6 +123,11 @@ struct OrderCase {
     int winner;               // index of the expected result, -1 for null
     int lookups;              // formats looked up: entries 0 .. lookups - 1
 };
+// Test names carry the case; print it, not the raw bytes.
+void PrintTo(const OrderCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class FindArgbVisualOrder : public ::testing::TestWithParam<OrderCase> {
 protected:

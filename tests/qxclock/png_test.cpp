@@ -9,59 +9,41 @@
 #include <string>
 #include <vector>
 
-#include "child_process.h"
 #include "clock_geometry.h"
-#include "pixels.h"
+#include "files.h"
+#include "image.h"
+#include "process.h"
 
 namespace quillkit_test {
 namespace {
 
 constexpr int png_size = 400;
 
-// Runs qxclock with `args` (and `env` added) and returns its wait status;
-// its standard error is left in `err`.
-int run_qxclock(const std::vector<std::string> &args, const std::vector<std::string> &env,
-                std::string &err)
+// Runs qxclock with `args` and `env` added to its environment.
+RunResult run_qxclock(const std::vector<std::string> &args, const std::vector<std::string> &env)
 {
-    std::string err_path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".err";
     std::vector<std::string> argv = {QXCLOCK_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
-    ChildProcess child(argv, env, err_path);
-    int status = -1;
-    if (!child.wait_for_exit(20000, status))
-        ADD_FAILURE() << "qxclock did not finish";
-    err = read_file(err_path);
-    unlink(err_path.c_str());
-    return status;
+    ChildOptions options;
+    options.env = env;
+    return run_program(argv, options, 20000);
 }
 
-// A PNG read back; null surface when it cannot be read.
+// A PNG read back; not ok() when it cannot be read.
 class Png {
 public:
     explicit Png(const std::string &path)
         : surface_(cairo_image_surface_create_from_png(path.c_str()))
     {
     }
-    ~Png() { cairo_surface_destroy(surface_); }
-    Png(const Png &) = delete;
-    Png &operator=(const Png &) = delete;
-    bool ok() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
-    int width() const { return cairo_image_surface_get_width(surface_); }
-    int height() const { return cairo_image_surface_get_height(surface_); }
-    cairo_format_t format() const { return cairo_image_surface_get_format(surface_); }
-    Argb at(int x, int y) const
-    {
-        const unsigned char *row =
-            cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
-        std::uint32_t p = reinterpret_cast<const std::uint32_t *>(row)[x];
-        if (format() == CAIRO_FORMAT_RGB24)
-            p |= 0xff000000u;
-        return from_argb32(p);
-    }
-    Argb at(const Point &p) const { return at(int(std::floor(p.x)), int(std::floor(p.y))); }
+    bool ok() const { return cairo_surface_status(surface_.get()) == CAIRO_STATUS_SUCCESS; }
+    int width() const { return cairo_image_surface_get_width(surface_.get()); }
+    int height() const { return cairo_image_surface_get_height(surface_.get()); }
+    Argb at(int x, int y) const { return argb_at(surface_.get(), x, y); }
+    Argb at(const Point &p) const { return argb_under(surface_.get(), p.x, p.y); }
 
 private:
-    cairo_surface_t *surface_;
+    SurfacePtr surface_;
 };
 
 // A stretch of a ray from the centre, in units of the picture's side, that
@@ -133,11 +115,10 @@ TEST_P(PngTimeTest, HandsPointWhereTheTimeSays)
 {
     const TimeCase &tc = time_cases()[std::get<0>(GetParam())];
     std::string path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".png";
-    std::string err;
-    int status = run_qxclock({"--png", path, "--size", std::to_string(png_size), "--time", tc.time,
-                              tc.seconds ? "--seconds" : "--no-seconds"},
-                             {std::string("TZ=") + std::get<1>(GetParam())}, err);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
+    const RunResult run = run_qxclock({"--png", path, "--size", std::to_string(png_size), "--time",
+                                       tc.time, tc.seconds ? "--seconds" : "--no-seconds"},
+                                      {std::string("TZ=") + std::get<1>(GetParam())});
+    ASSERT_EQ(run.status, 0) << run.err;
     Png png(path);
     unlink(path.c_str());
     ASSERT_TRUE(png.ok());
@@ -149,10 +130,10 @@ TEST_P(PngTimeTest, HandsPointWhereTheTimeSays)
             Point p = along_hand(ray.degrees, d, png_size, png_size);
             Argb got = png.at(p);
             if (ray.hand)
-                EXPECT_TRUE(near(got, black()))
+                EXPECT_TRUE(near(got, kBlack))
                     << "no hand at " << ray.degrees << " deg, " << d << ": " << got;
             else
-                EXPECT_FALSE(near(got, black(), 8)) << "a hand at " << ray.degrees << " deg, " << d;
+                EXPECT_FALSE(near(got, kBlack, 8)) << "a hand at " << ray.degrees << " deg, " << d;
         }
     }
     // The face: every tick in its colour; outside it, nothing at all.
@@ -183,15 +164,14 @@ INSTANTIATE_TEST_SUITE_P(Times, PngTimeTest,
 TEST(PngTest, WithoutTimeDrawsNowAtTheDefaultSize)
 {
     std::string path = ::testing::TempDir() + "qxclock-now-" + std::to_string(getpid()) + ".png";
-    std::string err;
-    int status = run_qxclock({"--png", path}, {}, err);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
+    const RunResult run = run_qxclock({"--png", path}, {});
+    ASSERT_EQ(run.status, 0) << run.err;
     Png png(path);
     unlink(path.c_str());
     ASSERT_TRUE(png.ok());
     EXPECT_EQ(png.width(), 512);
     EXPECT_EQ(png.height(), 512);
-    EXPECT_TRUE(near(png.at(256, 256), black())) << "no hands at the pivot";
+    EXPECT_TRUE(near(png.at(256, 256), kBlack)) << "no hands at the pivot";
 }
 
 struct BadArgs {
@@ -212,12 +192,10 @@ class PngBadArgsTest : public ::testing::TestWithParam<BadArgs> {};
 TEST_P(PngBadArgsTest, FailsWithAMessage)
 {
     const BadArgs &c = GetParam();
-    std::string err;
-    int status = run_qxclock(c.args, {}, err);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), c.status) << err;
-    EXPECT_EQ(err.rfind("qxclock: ", 0), 0u) << err;
-    EXPECT_NE(err.find(c.error), std::string::npos) << err;
+    const RunResult run = run_qxclock(c.args, {});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.err.rfind("qxclock: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
 }
 
 const std::string out = "/tmp/qxclock-never-written.png";
@@ -249,18 +227,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WindowStartTest, WithoutADisplayFailsWithAMessage)
 {
-    std::string err;
-    int status = run_qxclock({"--window"}, {"DISPLAY=:bogus"}, err);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(err.find("qxclock: cannot open display ':bogus'"), std::string::npos) << err;
+    const RunResult run = run_qxclock({"--window"}, {"DISPLAY=:bogus"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("qxclock: cannot open display ':bogus'"), std::string::npos) << run.err;
 }
 
 TEST(PngTest, BadArgumentsWriteNoFile)
 {
-    std::string err;
     unlink(out.c_str());
-    run_qxclock({"--png", out, "--size", "0"}, {}, err);
+    run_qxclock({"--png", out, "--size", "0"}, {});
     EXPECT_NE(access(out.c_str(), F_OK), 0);
 }
 

@@ -7,12 +7,16 @@
 
 #include <cmath>
 
-#include "pixels.h"
+#include "image.h"
 
 namespace quillkit_test {
 
-constexpr double pi = 3.141592653589793;
-constexpr double tick_ring_radius = 0.465;
+constexpr double kPi = 3.141592653589793;
+constexpr double kTickRingRadius = 0.465;
+
+// The palette of the clock.
+const Argb kAccentBlue = opaque(0.231, 0.502, 0.682);
+const Argb kLightGrey = opaque(0.73, 0.73, 0.73);
 
 struct Point {
     double x, y;
@@ -21,23 +25,23 @@ struct Point {
 // Centre of the tick of `minute` in a width x height picture.
 inline Point tick_centre(int minute, double width, double height)
 {
-    double theta = minute * 6.0 * pi / 180.0;
-    return {width * (0.5 - tick_ring_radius * std::sin(theta)),
-            height * (0.5 + tick_ring_radius * std::cos(theta))};
+    double theta = minute * 6.0 * kPi / 180.0;
+    return {width * (0.5 - kTickRingRadius * std::sin(theta)),
+            height * (0.5 + kTickRingRadius * std::cos(theta))};
 }
 
 // The colour of the disc of a tick: blue at the quarters and every five
 // minutes, grey elsewhere.
 inline Argb tick_colour(int minute)
 {
-    return minute % 5 == 0 ? accent_blue() : light_grey();
+    return minute % 5 == 0 ? kAccentBlue : kLightGrey;
 }
 
 // The point `distance` (in units of the picture's width and height) from the
 // centre along the clock angle `degrees` (clockwise from 12 o'clock).
 inline Point along_hand(double degrees, double distance, double width, double height)
 {
-    double theta = degrees * pi / 180.0;
+    double theta = degrees * kPi / 180.0;
     return {width * (0.5 + distance * std::sin(theta)),
             height * (0.5 - distance * std::cos(theta))};
 }
