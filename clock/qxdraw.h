@@ -2,19 +2,31 @@
  *
  * Every function draws on the caller's context and neither creates nor
  * destroys one. Each brackets its work in cairo_save/cairo_restore, so on
- * return the context's matrix, source, line width and current path are the
- * caller's again; the paths it builds are consumed by its own fills and strokes.
- * A path the caller has in progress is set aside during the call (it is not
- * painted) and given back unchanged, in the same place, on return.
+ * return the context's matrix, source, line width, stroke style and current
+ * path are the caller's again; the paths it builds are consumed by its own
+ * fills and strokes. A path the caller has in progress is set aside during
+ * the call (it is not painted) and given back unchanged, in the same place, on
+ * return; after cairo_new_sub_path it comes back without a current point.
  *
- * Where a drawer paints in a colour of its own it uses the alpha of the
- * caller's source when that is a solid colour, and 1.0 for any other source,
- * so a translucent colour set before the call fades the face and logo. The
- * hands set their own alphas.
+ * What the caller's state does to the drawing:
+ *  - colour: where a drawer paints in a colour of its own it uses the alpha
+ *    of the caller's source when that is a solid colour, and 1.0 for any other
+ *    source, so a translucent colour set before the call fades the face and
+ *    logo. The hands set their own alphas;
+ *  - stroke style: the face and the logo stroke with cairo's defaults (no
+ *    dash, butt caps, miter joins, miter limit 10), whatever the caller set;
+ *    draw_windows strokes with the caller's line width but these defaults;
+ *  - fill rule: the hands fill with the non-zero rule, whatever the caller
+ *    set, so that overlapping shadows stay one shadow;
+ *  - the operator, antialiasing and tolerance are the caller's.
  *
- * A rectangle whose width or height is zero or not finite (or so small that
- * the scaled matrix would be singular) draws nothing, leaving the context
- * usable. A negative size mirrors the drawing.
+ * Like cairo's own calls, a drawer does nothing on a context in an error
+ * state. It also draws nothing, and leaves the context usable, when the
+ * drawing cannot be made on the device: a width or height that is zero or
+ * not finite; a rectangle that reaches beyond cairo's device coordinates
+ * (about +-8.4 million pixels, 2^23) or covers less than 1e-200 of a square
+ * pixel; or one squashed more than a billion to one in a rotated user space.
+ * Every call returns promptly. A negative size mirrors the drawing.
  *
  * The clock is drawn in the rectangle (0, 0)-(width, height) of the current
  * user space, stretched to fill it (a window that is not square gives an

@@ -7,40 +7,41 @@
  */
 #include "qxdraw.h"
 
-#include "cairo_guard.h"
+#include "context_guards.h"
+#include "palette.h"
 
 namespace {
 
-using quillkit::accent_blue;
-using quillkit::light_grey;
-using quillkit::path_set_aside;
-using quillkit::saved_state;
+using quillkit::kAccentBlue;
+using quillkit::kLightGrey;
+using quillkit::PathSetAside;
+using quillkit::SavedState;
 using quillkit::set_source;
 
-constexpr double pi = 3.141592653589793;
-constexpr double two_pi = 6.283185307179586;
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
 
 /* The logo is fitted into the square (0.15, 0.15)-(0.85, 0.85). */
-constexpr double logo_offset = 0.15;
-constexpr double logo_size = 0.7;
+constexpr double kLogoOffset = 0.15;
+constexpr double kLogoSize = 0.7;
 
 /* The tick frame: origin at the centre, scaled so that the ticks, half a tick
  * unit out, sit on a ring of radius 0.465 of the unit square. */
-constexpr double tick_centre = 0.5;
-constexpr double tick_scale = 0.93;
-constexpr double tick_distance = 0.5;
-constexpr int minutes = 60;
+constexpr double kTickCentre = 0.5;
+constexpr double kTickScale = 0.93;
+constexpr double kTickDistance = 0.5;
+constexpr int kMinutes = 60;
 
 /* The three kinds of tick, tried in this order: a minute takes the first
  * kind whose period divides it, so a quarter never counts as a five-minute
  * tick. Radii are in tick units. */
-struct tick_kind {
+struct TickKind {
     int period; /* minutes */
     bool fancy; /* disc and ring, or a plain disc */
     double radius;
 };
 
-constexpr tick_kind tick_kinds[] = {
+constexpr TickKind kTickKinds[] = {
     {15, true, 0.015}, /* quarter */
     {5, true, 0.01},   /* five minutes */
     {1, false, 0.01},  /* every other minute */
@@ -50,22 +51,22 @@ constexpr tick_kind tick_kinds[] = {
  * twice the radius stroked a third of the diameter wide. */
 void draw_fancy_tick(cairo_t *cr, double radius, double alpha)
 {
-    const saved_state tick(cr);
-    cairo_arc(cr, 0, 0, radius, 0, two_pi);
-    set_source(cr, accent_blue, alpha);
+    const SavedState tick(cr);
+    cairo_arc(cr, 0, 0, radius, 0, kTwoPi);
+    set_source(cr, kAccentBlue, alpha);
     cairo_fill(cr);
-    set_source(cr, light_grey, alpha);
+    set_source(cr, kLightGrey, alpha);
     cairo_set_line_width(cr, (radius + radius) / 3);
-    cairo_arc(cr, 0, 0, 2 * radius, 0, two_pi);
+    cairo_arc(cr, 0, 0, 2 * radius, 0, kTwoPi);
     cairo_stroke(cr);
 }
 
 /* A grey disc of `radius`. */
 void draw_plain_tick(cairo_t *cr, double radius, double alpha)
 {
-    const saved_state tick(cr);
-    cairo_arc(cr, 0, 0, radius, 0, two_pi);
-    set_source(cr, light_grey, alpha);
+    const SavedState tick(cr);
+    cairo_arc(cr, 0, 0, radius, 0, kTwoPi);
+    set_source(cr, kLightGrey, alpha);
     cairo_fill(cr);
 }
 
@@ -73,32 +74,34 @@ void draw_plain_tick(cairo_t *cr, double radius, double alpha)
 
 extern "C" void qxface_draw(cairo_t *cr, double width, double height)
 {
-    if (!quillkit::scale_keeps_matrix_invertible(cr, width, height))
+    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS ||
+        !quillkit::box_is_drawable(cr, 0, 0, width, height))
         return;
 
-    const path_set_aside path(cr);
-    const saved_state outer(cr);
+    const PathSetAside path(cr);
+    const SavedState outer(cr);
     const double alpha = quillkit::alpha_in_force(cr);
+    quillkit::use_default_stroke_style(cr);
 
     cairo_scale(cr, width, height);
     {
-        const saved_state logo(cr);
-        cairo_translate(cr, logo_offset, logo_offset);
-        cairo_scale(cr, logo_size, logo_size);
+        const SavedState logo(cr);
+        cairo_translate(cr, kLogoOffset, kLogoOffset);
+        cairo_scale(cr, kLogoSize, kLogoSize);
         qxlogo_draw(cr, 1.0, 1.0);
     }
 
-    cairo_translate(cr, tick_centre, tick_centre);
-    cairo_scale(cr, tick_scale, tick_scale);
+    cairo_translate(cr, kTickCentre, kTickCentre);
+    cairo_scale(cr, kTickScale, kTickScale);
     /* Minute m is turned 6m degrees from straight down, clockwise on a
      * y-down device: 0 below the centre, 15 at the left, 30 at the top. */
-    for (int minute = 0; minute < minutes; minute++) {
-        const saved_state tick(cr);
+    for (int minute = 0; minute < kMinutes; minute++) {
+        const SavedState tick(cr);
         const double degrees = minute * 6.0;
-        const double radians = degrees * pi / 180;
+        const double radians = degrees * kPi / 180;
         cairo_rotate(cr, radians);
-        cairo_translate(cr, 0, tick_distance);
-        for (const tick_kind &kind : tick_kinds) {
+        cairo_translate(cr, 0, kTickDistance);
+        for (const TickKind &kind : kTickKinds) {
             if (minute % kind.period != 0)
                 continue;
             if (kind.fancy)

@@ -8,28 +8,28 @@
  */
 #include "qxdraw.h"
 
-#include "cairo_guard.h"
+#include "context_guards.h"
 
 #include <sys/time.h>
 #include <time.h>
 
 namespace {
 
-using quillkit::path_set_aside;
-using quillkit::saved_state;
+using quillkit::PathSetAside;
+using quillkit::SavedState;
 
-constexpr double pi = 3.141592653589793;
-constexpr double half_pi = 1.5707963267948966;
-constexpr double sixth_pi = 0.5235987755982988;
-constexpr double sqrt_2 = 1.4142135623730951;
+constexpr double kPi = 3.141592653589793;
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kSixthPi = 0.5235987755982988;
+constexpr double kSqrt2 = 1.4142135623730951;
 
-constexpr double shadow_alpha = 0.3;
-constexpr double hand_alpha = 1.0;
+constexpr double kShadowAlpha = 0.3;
+constexpr double kHandAlpha = 1.0;
 
 /* An outline function appends one hand as a closed sub-path in the hand's own
  * frame: origin at the pivot, +x towards the tip, +y a quarter turn clockwise
  * on the output. It neither fills nor strokes. */
-using outline_fn = void (*)(cairo_t *cr, double width, double length);
+using OutlineFn = void (*)(cairo_t *cr, double width, double length);
 
 /* A bar `width` thick with a rounded tip, growing out of a disc of radius
  * `width` about the pivot. The disc's arc runs from pi/6 the long way round to
@@ -38,9 +38,9 @@ void draw_hour(cairo_t *cr, double width, double length)
 {
     const double r = width * 0.5;
     cairo_move_to(cr, length, -r);
-    cairo_arc(cr, length, 0, r, -half_pi, half_pi);
-    cairo_line_to(cr, width * sqrt_2, r);
-    cairo_arc(cr, 0, 0, 2 * r, sixth_pi, -sixth_pi);
+    cairo_arc(cr, length, 0, r, -kHalfPi, kHalfPi);
+    cairo_line_to(cr, width * kSqrt2, r);
+    cairo_arc(cr, 0, 0, 2 * r, kSixthPi, -kSixthPi);
     cairo_close_path(cr);
 }
 
@@ -49,7 +49,7 @@ void draw_minute(cairo_t *cr, double width, double length)
 {
     const double r = width * 0.5;
     cairo_move_to(cr, length, -r);
-    cairo_arc(cr, length, 0, r, -half_pi, half_pi);
+    cairo_arc(cr, length, 0, r, -kHalfPi, kHalfPi);
     cairo_line_to(cr, 0, r);
     cairo_line_to(cr, 0, -r);
     cairo_close_path(cr);
@@ -65,7 +65,7 @@ void draw_second(cairo_t *cr, double width, double length)
     const double back = length / 3;
     const double back_thin = length / 10;
     cairo_move_to(cr, length, -r);
-    cairo_arc(cr, length, 0, r, -half_pi, half_pi);
+    cairo_arc(cr, length, 0, r, -kHalfPi, kHalfPi);
     cairo_line_to(cr, -back_thin, r);
     cairo_line_to(cr, -back_thin, thick);
     cairo_line_to(cr, -back, thick);
@@ -75,33 +75,33 @@ void draw_second(cairo_t *cr, double width, double length)
     cairo_close_path(cr);
 }
 
-struct hand {
-    outline_fn draw;
+struct Hand {
+    OutlineFn draw;
     double width;  /* thickness, in units of the unit square */
     double length; /* pivot to the centre of the rounded tip */
     double alt;    /* shadow displacement: alt / 2 right, alt down */
 };
 
-constexpr hand hour_hand{draw_hour, 0.03, 0.25, 0.01};
-constexpr hand minute_hand{draw_minute, 0.015, 0.39, 0.02};
-constexpr hand second_hand{draw_second, 0.0075, 0.32, 0.026};
+constexpr Hand kHourHand{draw_hour, 0.03, 0.25, 0.01};
+constexpr Hand kMinuteHand{draw_minute, 0.015, 0.39, 0.02};
+constexpr Hand kSecondHand{draw_second, 0.0075, 0.32, 0.026};
 
 /* Appends one hand's outline at clock angle `noon_deg` (degrees clockwise from
  * 12 o'clock), displaced by (alt / 2, alt) in the clock's frame. Only the
  * matrix is changed and put back; the outline stays in the path, fixed where
  * it was drawn, for the caller to fill. */
 void draw_hand(cairo_t *cr, double noon_deg, double width, double length, double alt,
-               outline_fn draw)
+               OutlineFn draw)
 {
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
     cairo_translate(cr, alt * 0.5, alt);
-    cairo_rotate(cr, noon_deg * pi / 180 - half_pi);
+    cairo_rotate(cr, noon_deg * kPi / 180 - kHalfPi);
     draw(cr, width, length);
     cairo_set_matrix(cr, &m);
 }
 
-void draw_hand(cairo_t *cr, double noon_deg, const hand &h, double alt)
+void draw_hand(cairo_t *cr, double noon_deg, const Hand &h, double alt)
 {
     draw_hand(cr, noon_deg, h.width, h.length, alt, h.draw);
 }
@@ -120,33 +120,34 @@ void draw_time(cairo_t *cr, double width, double height, const struct timeval *t
     const double minute_angle = tm_ret.tm_min * 6.0 + second_angle / 60;
     const double hour_angle = tm_ret.tm_hour * 30.0 + minute_angle / 12;
 
-    if (!quillkit::scale_keeps_matrix_invertible(cr, width, height))
+    if (!quillkit::box_is_drawable(cr, 0, 0, width, height))
         return;
 
-    const path_set_aside path(cr);
-    const saved_state state(cr);
+    const PathSetAside path(cr);
+    const SavedState state(cr);
 
     /* The shadows are gathered into one path, so their union is what gets
      * filled. The outlines all turn the same way round, so the non-zero rule
-     * gives that union whatever rule the caller chose. */
+     * gives that union whatever rule the caller chose. The hands only fill:
+     * the caller's stroke style does not matter to them. */
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     cairo_scale(cr, width, height);
     cairo_translate(cr, 0.5, 0.5);
 
-    draw_hand(cr, hour_angle, hour_hand, hour_hand.alt);
-    draw_hand(cr, minute_angle, minute_hand, minute_hand.alt);
+    draw_hand(cr, hour_angle, kHourHand, kHourHand.alt);
+    draw_hand(cr, minute_angle, kMinuteHand, kMinuteHand.alt);
     if (seconds)
-        draw_hand(cr, second_angle, second_hand, second_hand.alt);
-    cairo_set_source_rgba(cr, 0, 0, 0, shadow_alpha);
+        draw_hand(cr, second_angle, kSecondHand, kSecondHand.alt);
+    cairo_set_source_rgba(cr, 0, 0, 0, kShadowAlpha);
     cairo_fill(cr);
 
-    cairo_set_source_rgba(cr, 0, 0, 0, hand_alpha);
-    draw_hand(cr, hour_angle, hour_hand, 0);
+    cairo_set_source_rgba(cr, 0, 0, 0, kHandAlpha);
+    draw_hand(cr, hour_angle, kHourHand, 0);
     cairo_fill(cr);
-    draw_hand(cr, minute_angle, minute_hand, 0);
+    draw_hand(cr, minute_angle, kMinuteHand, 0);
     cairo_fill(cr);
     if (seconds) {
-        draw_hand(cr, second_angle, second_hand, 0);
+        draw_hand(cr, second_angle, kSecondHand, 0);
         cairo_fill(cr);
     }
 }
@@ -156,7 +157,7 @@ void draw_time(cairo_t *cr, double width, double height, const struct timeval *t
 extern "C" void qxhand_draw(cairo_t *cr, double width, double height, const struct timeval *tv,
                             int seconds)
 {
-    if (tv == nullptr)
+    if (tv == nullptr || cairo_status(cr) != CAIRO_STATUS_SUCCESS)
         return;
     draw_time(cr, width, height, tv, seconds);
 }

@@ -11,99 +11,114 @@
  */
 #include "qxdraw.h"
 
-#include "cairo_guard.h"
+#include "context_guards.h"
+#include "palette.h"
 
-#include <cmath>
 #include <cstddef>
 
 namespace {
 
-using quillkit::accent_blue;
-using quillkit::light_grey;
-using quillkit::path_set_aside;
-using quillkit::rgb;
-using quillkit::saved_state;
+using quillkit::kAccentBlue;
+using quillkit::kLightGrey;
+using quillkit::kWhite;
+using quillkit::PathSetAside;
+using quillkit::SavedState;
 using quillkit::set_source;
 
-constexpr rgb white{1, 1, 1};
+/* The design box that is fitted into the caller's rectangle. Its height is
+ * the double one step above 58.224, the value the logo's layout arrived at;
+ * it is kept to the last bit so that a rectangle of exactly the design's size
+ * (69.504 x 58.224000000000004) fits with a scale of exactly 1 and no
+ * offsets, drawing the logo at its design size. */
+constexpr double kDesignWidth = 69.504;
+constexpr double kDesignHeight = 58.224000000000004;
+constexpr double kOriginX = -2.5;
+constexpr double kOriginY = 14.75;
+constexpr double kTilt = -0.27499070352984; /* radians, about -15.756 degrees */
+constexpr double kOutlineWidth = 2;
+constexpr double kPanelDx = 3.5;
+constexpr double kPanelDy = 3.5;
+constexpr double kPanelSx = 0.887;
+constexpr double kPanelSy = 0.848;
+constexpr double kTriangleAlpha = 0.5;
 
-constexpr double design_width = 69.504;
-constexpr double design_height = 58.224000000000004;
-constexpr double origin_x = -2.5;
-constexpr double origin_y = 14.75;
-constexpr double tilt = -0.27499070352984; /* radians, about -15.756 degrees */
-constexpr double outline_width = 2;
-constexpr double panel_dx = 3.5;
-constexpr double panel_dy = 3.5;
-constexpr double panel_sx = 0.887;
-constexpr double panel_sy = 0.848;
-constexpr double triangle_alpha = 0.5;
+/* The part of the logo frame the windows and the triangle lie in (they reach
+ * from about 9 to 56 across and 8 to 40 down), for the drawability check of
+ * draw_windows. */
+constexpr double kFrameWidth = 64;
+constexpr double kFrameHeight = 48;
 
 /* A path as a list of plain cairo path calls. */
-enum class op { move_to, line_to, curve_to, close_path };
+enum class Op { kMoveTo, kLineTo, kCurveTo, kClosePath };
 
-struct point {
+struct Point {
     double x, y;
 };
 
-struct path_step {
-    op call;
-    point p[3]; /* move/line: p[0]; curve: control, control, end */
+struct PathStep {
+    Op call;
+    Point p[3]; /* move/line: p[0]; curve: control, control, end */
 };
 
+// clang-format off
 /* The frame: a rounded rectangle from (1, 1) to (63, 47) in logo units whose
  * corners are curves 12 across and 11 down, controls 7 in from their ends. */
-constexpr path_step boundary[] = {
-    {op::move_to, {{63, 36}, {}, {}}}, {op::curve_to, {{63, 43}, {58, 47}, {51, 47}}},
-    {op::line_to, {{13, 47}, {}, {}}}, {op::curve_to, {{6, 47}, {1, 43}, {1, 36}}},
-    {op::line_to, {{1, 12}, {}, {}}},  {op::curve_to, {{1, 5}, {6, 1}, {13, 1}}},
-    {op::line_to, {{51, 1}, {}, {}}},  {op::curve_to, {{58, 1}, {63, 5}, {63, 12}}},
-    {op::close_path, {{}, {}, {}}},
+constexpr PathStep kBoundary[] = {
+    {Op::kMoveTo,    {{63, 36}, {}, {}}},
+    {Op::kCurveTo,   {{63, 43}, {58, 47}, {51, 47}}},
+    {Op::kLineTo,    {{13, 47}, {}, {}}},
+    {Op::kCurveTo,   {{6, 47}, {1, 43}, {1, 36}}},
+    {Op::kLineTo,    {{1, 12}, {}, {}}},
+    {Op::kCurveTo,   {{1, 5}, {6, 1}, {13, 1}}},
+    {Op::kLineTo,    {{51, 1}, {}, {}}},
+    {Op::kCurveTo,   {{58, 1}, {63, 5}, {63, 12}}},
+    {Op::kClosePath, {{}, {}, {}}},
 };
 
 /* One window: 18 by 14.25 centred on the origin, corners 3 by 3 with controls
  * 2 in from their ends. */
-constexpr path_step window[] = {
-    {op::move_to, {{-6, -7.125}, {}, {}}},
-    {op::line_to, {{6, -7.125}, {}, {}}},
-    {op::curve_to, {{8, -7.125}, {9, -6.125}, {9, -4.125}}},
-    {op::line_to, {{9, 4.125}, {}, {}}},
-    {op::curve_to, {{9, 6.125}, {8, 7.125}, {6, 7.125}}},
-    {op::line_to, {{-6, 7.125}, {}, {}}},
-    {op::curve_to, {{-8, 7.125}, {-9, 6.125}, {-9, 4.125}}},
-    {op::line_to, {{-9, -4.125}, {}, {}}},
-    {op::curve_to, {{-9, -6.125}, {-8, -7.125}, {-6, -7.125}}},
-    {op::close_path, {{}, {}, {}}},
+constexpr PathStep kWindow[] = {
+    {Op::kMoveTo,    {{-6, -7.125}, {}, {}}},
+    {Op::kLineTo,    {{6, -7.125}, {}, {}}},
+    {Op::kCurveTo,   {{8, -7.125}, {9, -6.125}, {9, -4.125}}},
+    {Op::kLineTo,    {{9, 4.125}, {}, {}}},
+    {Op::kCurveTo,   {{9, 6.125}, {8, 7.125}, {6, 7.125}}},
+    {Op::kLineTo,    {{-6, 7.125}, {}, {}}},
+    {Op::kCurveTo,   {{-8, 7.125}, {-9, 6.125}, {-9, 4.125}}},
+    {Op::kLineTo,    {{-9, -4.125}, {}, {}}},
+    {Op::kCurveTo,   {{-9, -6.125}, {-8, -7.125}, {-6, -7.125}}},
+    {Op::kClosePath, {{}, {}, {}}},
 };
+// clang-format on
 
 /* The windows in drawing order, by centre (logo units) and scale; the
  * triangle joins the same centres in the same order. */
-struct window_place {
-    point centre;
+struct WindowPlace {
+    Point centre;
     double scale;
 };
 
-constexpr window_place windows[] = {
+constexpr WindowPlace kWindows[] = {
     {{18, 16.125}, 1.0},
     {{48.25, 20.375}, 0.8},
     {{30.25, 35.825}, 0.5},
 };
 
 template <std::size_t n>
-void append_path(cairo_t *cr, const path_step (&steps)[n])
+void append_path(cairo_t *cr, const PathStep (&steps)[n])
 {
-    for (const path_step &s : steps) {
+    for (const PathStep &s : steps) {
         switch (s.call) {
-        case op::move_to:
+        case Op::kMoveTo:
             cairo_move_to(cr, s.p[0].x, s.p[0].y);
             break;
-        case op::line_to:
+        case Op::kLineTo:
             cairo_line_to(cr, s.p[0].x, s.p[0].y);
             break;
-        case op::curve_to:
+        case Op::kCurveTo:
             cairo_curve_to(cr, s.p[0].x, s.p[0].y, s.p[1].x, s.p[1].y, s.p[2].x, s.p[2].y);
             break;
-        case op::close_path:
+        case Op::kClosePath:
             cairo_close_path(cr);
             break;
         }
@@ -112,12 +127,12 @@ void append_path(cairo_t *cr, const path_step (&steps)[n])
 
 void draw_boundary(cairo_t *cr)
 {
-    append_path(cr, boundary);
+    append_path(cr, kBoundary);
 }
 
 void draw_window(cairo_t *cr)
 {
-    append_path(cr, window);
+    append_path(cr, kWindow);
 }
 
 /* Strokes the frame in grey. Deliberately without a save/restore pair of its
@@ -125,8 +140,8 @@ void draw_window(cairo_t *cr)
  * outlines that follow, until qxlogo_draw's outer restore. */
 void draw_outline(cairo_t *cr, double alpha)
 {
-    set_source(cr, light_grey, alpha);
-    cairo_set_line_width(cr, outline_width);
+    set_source(cr, kLightGrey, alpha);
+    cairo_set_line_width(cr, kOutlineWidth);
     draw_boundary(cr);
     cairo_stroke(cr);
 }
@@ -134,10 +149,10 @@ void draw_outline(cairo_t *cr, double alpha)
 /* Fills the panel: the frame's shape shrunk and moved inside it. */
 void draw_background(cairo_t *cr, double alpha)
 {
-    const saved_state panel(cr);
-    set_source(cr, accent_blue, alpha);
-    cairo_translate(cr, panel_dx, panel_dy);
-    cairo_scale(cr, panel_sx, panel_sy);
+    const SavedState panel(cr);
+    set_source(cr, kAccentBlue, alpha);
+    cairo_translate(cr, kPanelDx, kPanelDy);
+    cairo_scale(cr, kPanelSx, kPanelSy);
     draw_boundary(cr);
     cairo_fill(cr);
 }
@@ -148,16 +163,16 @@ void draw_background(cairo_t *cr, double alpha)
  * again, so every window gets the same outline width. */
 void draw_window_at(cairo_t *cr, double x, double y, double scale, double alpha)
 {
-    const saved_state window_state(cr);
+    const SavedState window_state(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, scale, scale);
     draw_window(cr);
     {
-        const saved_state pane(cr);
-        set_source(cr, white, alpha);
+        const SavedState pane(cr);
+        set_source(cr, kWhite, alpha);
         cairo_fill_preserve(cr);
     }
-    set_source(cr, accent_blue, alpha);
+    set_source(cr, kAccentBlue, alpha);
     cairo_scale(cr, 1 / scale, 1 / scale);
     cairo_stroke(cr);
 }
@@ -166,41 +181,52 @@ void draw_window_at(cairo_t *cr, double x, double y, double scale, double alpha)
 
 extern "C" void draw_windows(cairo_t *cr)
 {
-    const path_set_aside path(cr);
+    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS ||
+        !quillkit::box_is_drawable(cr, 0, 0, kFrameWidth, kFrameHeight))
+        return;
+
+    const PathSetAside path(cr);
+    const SavedState outer(cr);
     const double alpha = quillkit::alpha_in_force(cr);
+    quillkit::use_default_stroke_style(cr);
     {
-        const saved_state triangle(cr);
-        cairo_move_to(cr, windows[0].centre.x, windows[0].centre.y);
-        cairo_line_to(cr, windows[1].centre.x, windows[1].centre.y);
-        cairo_line_to(cr, windows[2].centre.x, windows[2].centre.y);
+        const SavedState triangle(cr);
+        cairo_move_to(cr, kWindows[0].centre.x, kWindows[0].centre.y);
+        cairo_line_to(cr, kWindows[1].centre.x, kWindows[1].centre.y);
+        cairo_line_to(cr, kWindows[2].centre.x, kWindows[2].centre.y);
         cairo_close_path(cr);
-        set_source(cr, white, triangle_alpha);
+        set_source(cr, kWhite, kTriangleAlpha);
         cairo_stroke(cr);
     }
-    for (const window_place &w : windows)
+    for (const WindowPlace &w : kWindows)
         draw_window_at(cr, w.centre.x, w.centre.y, w.scale, alpha);
 }
 
 extern "C" void qxlogo_draw(cairo_t *cr, double width, double height)
 {
-    const double x_scale = width / design_width;
-    const double y_scale = height / design_height;
+    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
+        return;
+    const double x_scale = width / kDesignWidth;
+    const double y_scale = height / kDesignHeight;
     /* The smaller ratio; on a tie, y_scale. */
     const double scale = y_scale > x_scale ? x_scale : y_scale;
-    const double x_off = (width - design_width * scale) / 2;
-    const double y_off = (height - design_height * scale) / 2;
-    if (!std::isfinite(x_off) || !std::isfinite(y_off) ||
-        !quillkit::scale_keeps_matrix_invertible(cr, scale, scale))
+    const double x_off = (width - kDesignWidth * scale) / 2;
+    const double y_off = (height - kDesignHeight * scale) / 2;
+    /* The fit is one uniform cairo_scale, which cairo refuses when its square
+     * underflows to zero. */
+    if (scale * scale == 0.0 ||
+        !quillkit::box_is_drawable(cr, x_off, y_off, kDesignWidth * scale, kDesignHeight * scale))
         return;
 
-    const path_set_aside path(cr);
-    const saved_state outer(cr);
+    const PathSetAside path(cr);
+    const SavedState outer(cr);
     const double alpha = quillkit::alpha_in_force(cr);
+    quillkit::use_default_stroke_style(cr);
 
     cairo_translate(cr, x_off, y_off);
     cairo_scale(cr, scale, scale);
-    cairo_translate(cr, origin_x, origin_y);
-    cairo_rotate(cr, tilt);
+    cairo_translate(cr, kOriginX, kOriginY);
+    cairo_rotate(cr, kTilt);
 
     draw_outline(cr, alpha);
     draw_background(cr, alpha);

@@ -168,6 +168,29 @@ RunResult run_program(const std::vector<std::string> &argv, const ChildOptions &
     return result;
 }
 
+int run_forked(const std::function<int()> &body, int timeout_ms)
+{
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        _exit(body() & 0xff);  // no exit handlers: the parent owns them
+    }
+    if (pid < 0) {
+        ADD_FAILURE() << "fork failed";
+        return -1;
+    }
+    int status = 0;
+    const bool ended =
+        wait_until([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeout_ms, kPollMs);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
 void sleep_ms(int ms)
 {
     timespec ts{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};

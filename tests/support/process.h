@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -66,6 +67,12 @@ struct RunResult {
 // after `timeout_ms` is killed, and the test fails.
 RunResult run_program(const std::vector<std::string> &argv, const ChildOptions &options = {},
                       int timeout_ms = 60000);
+
+// Runs `body` in a forked copy of the test process and returns its result as
+// the child's exit status (0..255), or -signal when it died of a signal; -1
+// when it did not finish within `timeout_ms` (it is then killed). For code
+// that may hang or crash: the test itself survives either.
+int run_forked(const std::function<int()> &body, int timeout_ms);
 
 // Polls `done` every `step_ms` until it holds or `timeout_ms` have passed;
 // returns its last answer. For waiting on another process: never a fixed
