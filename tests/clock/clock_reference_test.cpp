@@ -23,22 +23,22 @@ using namespace quillkit_test;
 
 namespace {
 
-struct reference_case {
+struct ReferenceCase {
     const char *name;
     int width, height;
     bool face, logo, hands;
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const reference_case &c, std::ostream *os)
+void PrintTo(const ReferenceCase &c, std::ostream *os)
 {
     *os << c.name;
 }
 
-class Reference : public ::testing::TestWithParam<reference_case> {};
+class Reference : public ::testing::TestWithParam<ReferenceCase> {};
 
 TEST_P(Reference, MatchesTheCommittedPicture)
 {
-    const reference_case &r = GetParam();
+    const ReferenceCase &r = GetParam();
     setenv("TZ", "UTC", 1);
     tzset();
     Canvas c(r.width, r.height);
@@ -70,11 +70,11 @@ TEST_P(Reference, MatchesTheCommittedPicture)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, Reference,
-                         ::testing::Values(reference_case{"hands", 128, 128, false, false, true},
-                                           reference_case{"logo", 120, 100, false, true, false},
-                                           reference_case{"face", 128, 128, true, false, false},
-                                           reference_case{"frame_wide", 160, 120, true, false,
-                                                          true}),
+                         ::testing::Values(ReferenceCase{"hands", 128, 128, false, false, true},
+                                           ReferenceCase{"logo", 120, 100, false, true, false},
+                                           ReferenceCase{"face", 128, 128, true, false, false},
+                                           ReferenceCase{"frame_wide", 160, 120, true, false,
+                                                         true}),
                          [](const auto &param) { return std::string(param.param.name); });
 
 }  // namespace

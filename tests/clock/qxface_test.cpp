@@ -26,30 +26,30 @@ constexpr double kRing = 0.465;
 const Argb kGrey = over_white(0.73, 0.73, 0.73, 1);
 const Argb kBlue = over_white(0.231, 0.502, 0.682, 1);
 
-enum class tick { quarter, five, minute };
+enum class TickKind { kQuarter, kFive, kMinute };
 
-tick kind_of(int m)
+TickKind kind_of(int m)
 {
     if (m % 15 == 0)
-        return tick::quarter;
+        return TickKind::kQuarter;
     if (m % 5 == 0)
-        return tick::five;
-    return tick::minute;
+        return TickKind::kFive;
+    return TickKind::kMinute;
 }
 
-struct face_size {
+struct FaceSize {
     int width, height;
 };
-void PrintTo(const face_size &c, std::ostream *os)
+void PrintTo(const FaceSize &c, std::ostream *os)
 {
     *os << c.width << 'x' << c.height;
 }
 
-class Face : public ::testing::TestWithParam<face_size> {
+class Face : public ::testing::TestWithParam<FaceSize> {
 protected:
     // Device point of the unit-square point on the ring at `deg` degrees from
     // straight down, moved by (du, dv) tick units.
-    struct frame {
+    struct Frame {
         int w, h;
         double x(double deg, double du) const
         {
@@ -64,20 +64,20 @@ protected:
 
 TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
 {
-    const face_size s = GetParam();
+    const FaceSize s = GetParam();
     Canvas c(s.width, s.height);
     qxface_draw(c.cr(), s.width, s.height);
     ASSERT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
-    const frame f{s.width, s.height};
+    const Frame f{s.width, s.height};
 
     int quarters = 0, fives = 0, minutes = 0;
     for (int m = 0; m < 60; m++) {
-        const tick k = kind_of(m);
-        quarters += k == tick::quarter;
-        fives += k == tick::five;
-        minutes += k == tick::minute;
-        const double r = k == tick::quarter ? 0.015 : 0.01;
-        const bool fancy = k != tick::minute;
+        const TickKind k = kind_of(m);
+        quarters += k == TickKind::kQuarter;
+        fives += k == TickKind::kFive;
+        minutes += k == TickKind::kMinute;
+        const double r = k == TickKind::kQuarter ? 0.015 : 0.01;
+        const bool fancy = k != TickKind::kMinute;
         const Argb disc = fancy ? kBlue : kGrey;
         const Argb ring = fancy ? kGrey : kWhite;
         const double deg = 6.0 * m;
@@ -89,15 +89,15 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
         // midpoint to its neighbours (0.026): probes of a plain tick towards a
         // quarter neighbour, and the midpoint beside a quarter, would land on
         // that ring and are left out.
-        const bool quarter_after = kind_of((m + 1) % 60) == tick::quarter;
-        const bool quarter_before = kind_of((m + 59) % 60) == tick::quarter;
-        struct look {
+        const bool quarter_after = kind_of((m + 1) % 60) == TickKind::kQuarter;
+        const bool quarter_before = kind_of((m + 59) % 60) == TickKind::kQuarter;
+        struct Look {
             const char *what;
             double du, dv;
             Argb want;
             bool wanted;
         };
-        const look looks[] = {
+        const Look looks[] = {
             {"centre", 0, 0, disc, true},
             {"disc, left", -0.7 * r, 0, disc, true},
             {"disc, right", 0.7 * r, 0, disc, true},
@@ -116,7 +116,7 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
             {"beyond the ring, towards the next minute", 2.55 * r * tx, 2.55 * r * ty, kWhite,
              fancy || !quarter_after},
         };
-        for (const look &l : looks) {
+        for (const Look &l : looks) {
             if (!l.wanted)
                 continue;
             const Argb got = argb_under(c.surface(), f.x(deg, l.du), f.y(deg, l.dv));
@@ -124,7 +124,7 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
                 << "minute " << m << ", " << l.what << ": got " << got;
         }
         // Nothing on the ring halfway to the next minute.
-        if (k != tick::quarter && !quarter_after) {
+        if (k != TickKind::kQuarter && !quarter_after) {
             const Argb between = argb_under(c.surface(), f.x(deg + 3, 0), f.y(deg + 3, 0));
             EXPECT_TRUE(near(between, kWhite, 0)) << "after minute " << m << ": " << between;
         }
@@ -136,7 +136,7 @@ TEST_P(Face, SixtyTicksOfThreeKindsOnTheRing)
 
 TEST_P(Face, MinuteZeroBelowFifteenLeft)
 {
-    const face_size s = GetParam();
+    const FaceSize s = GetParam();
     Canvas c(s.width, s.height);
     qxface_draw(c.cr(), s.width, s.height);
     // Quarter ticks straight below, left of, above and right of the centre.
@@ -159,7 +159,7 @@ TEST_P(Face, LogoFillsTheMiddleSquare)
     // its design box (69.504 by 58.224000000000004) spans that square's full
     // width and is centred vertically in it. Probe the frame's top edge and
     // the panel in the logo's own units.
-    const face_size s = GetParam();
+    const FaceSize s = GetParam();
     Canvas c(s.width, s.height);
     qxface_draw(c.cr(), s.width, s.height);
     const double tilt = -0.27499070352984, scale = 1 / 69.504;
@@ -175,8 +175,8 @@ TEST_P(Face, LogoFillsTheMiddleSquare)
     EXPECT_TRUE(near(at(18, 16.125), kWhite, 2)) << at(18, 16.125);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, Face, ::testing::Values(face_size{800, 800}, face_size{900, 500}),
-                         [](const ::testing::TestParamInfo<face_size> &param) {
+INSTANTIATE_TEST_SUITE_P(Sizes, Face, ::testing::Values(FaceSize{800, 800}, FaceSize{900, 500}),
+                         [](const ::testing::TestParamInfo<FaceSize> &param) {
                              return std::to_string(param.param.width) + "x" +
                                     std::to_string(param.param.height);
                          });

@@ -51,11 +51,11 @@ timeval at(int h, int m, int s, long usec = 0)
 // second hand moves 6 degrees a second, the minute hand 6 a minute plus a
 // sixtieth of the second hand, the hour hand 30 an hour plus a twelfth of the
 // minute hand.
-struct angles {
+struct Angles {
     double hour, minute, second;
 };
 
-angles clock_angles(int h, int m, int s, long usec)
+Angles clock_angles(int h, int m, int s, long usec)
 {
     const double second = (s + static_cast<double>(usec) / 1e6) * 6;
     const double minute = m * 6 + second / 60;
@@ -75,26 +75,26 @@ double disc(double x, double y, double cx, double radius)
     return std::hypot(x - cx, y) - radius;
 }
 
-enum class kind { hour, minute, second };
+enum class HandKind { kHour, kMinute, kSecond };
 
-struct hand_design {
-    kind k;
+struct HandDesign {
+    HandKind k;
     double width, length, alt;
 };
-const hand_design kHour{kind::hour, 0.03, 0.25, 0.01};
-const hand_design kMinute{kind::minute, 0.015, 0.39, 0.02};
-const hand_design kSecond{kind::second, 0.0075, 0.32, 0.026};
+const HandDesign kHour{HandKind::kHour, 0.03, 0.25, 0.01};
+const HandDesign kMinute{HandKind::kMinute, 0.015, 0.39, 0.02};
+const HandDesign kSecond{HandKind::kSecond, 0.0075, 0.32, 0.026};
 
-double hand_distance(const hand_design &h, double x, double y)
+double hand_distance(const HandDesign &h, double x, double y)
 {
     const double r = h.width / 2;
     const double tip = disc(x, y, h.length, r);
     switch (h.k) {
-    case kind::hour:  // bar with a rounded tip out of a disc of radius `width`
+    case HandKind::kHour:  // bar with a rounded tip out of a disc of radius `width`
         return std::min({tip, box(x, y, 0, h.length, r), disc(x, y, 0, h.width)});
-    case kind::minute:  // bar from the pivot to a rounded tip
+    case HandKind::kMinute:  // bar from the pivot to a rounded tip
         return std::min(tip, box(x, y, 0, h.length, r));
-    case kind::second:  // shaft on behind the pivot, counterweight twice as thick
+    case HandKind::kSecond:  // shaft on behind the pivot, counterweight twice as thick
         return std::min({tip, box(x, y, -h.length / 10, h.length, r),
                          box(x, y, -h.length / 3, -h.length / 10, h.width)});
     }
@@ -103,7 +103,7 @@ double hand_distance(const hand_design &h, double x, double y)
 
 // Distance from the unit-square point (u, v) to a hand at clock angle `deg`
 // moved by (alt / 2, alt).
-double placed_distance(const hand_design &h, double deg, double alt, double u, double v)
+double placed_distance(const HandDesign &h, double deg, double alt, double u, double v)
 {
     // Clock angle 0 points up, 90 to the right: the tip direction on a y-down
     // device is (sin a, -cos a).
@@ -114,7 +114,7 @@ double placed_distance(const hand_design &h, double deg, double alt, double u, d
     return hand_distance(h, along, across);
 }
 
-struct model_counts {
+struct ModelCounts {
     int mismatches = 0;
     int hand = 0, shadow = 0, shadow_overlap = 0, ground = 0;
     std::string first;
@@ -122,14 +122,14 @@ struct model_counts {
 
 // Compares the image against the model, skipping pixels within a Argb of an
 // edge, where antialiasing decides.
-model_counts compare_with_model(cairo_surface_t *s, int w, int h, const angles &a, bool seconds)
+ModelCounts compare_with_model(cairo_surface_t *s, int w, int h, const Angles &a, bool seconds)
 {
-    std::vector<std::pair<hand_design, double>> hands{{kHour, a.hour}, {kMinute, a.minute}};
+    std::vector<std::pair<HandDesign, double>> hands{{kHour, a.hour}, {kMinute, a.minute}};
     if (seconds)
         hands.push_back({kSecond, a.second});
     const double margin = 1.0 / std::min(w, h);
     const Argb black = kBlack, shadow = over_white(0, 0, 0, 0.3), white = kWhite;
-    model_counts c;
+    ModelCounts c;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             const double u = (x + 0.5) / w, v = (y + 0.5) / h;
@@ -166,7 +166,7 @@ model_counts compare_with_model(cairo_surface_t *s, int w, int h, const angles &
     return c;
 }
 
-struct instant_case {
+struct InstantCase {
     const char *name;
     int h, m, s;
     long usec;
@@ -174,23 +174,23 @@ struct instant_case {
     int width, height;
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const instant_case &c, std::ostream *os)
+void PrintTo(const InstantCase &c, std::ostream *os)
 {
     *os << c.name;
 }
 
-class HandsModel : public Hands, public ::testing::WithParamInterface<instant_case> {};
+class HandsModel : public Hands, public ::testing::WithParamInterface<InstantCase> {};
 
 TEST_P(HandsModel, MatchesTheOutlinesAndShadows)
 {
-    const instant_case &t = GetParam();
+    const InstantCase &t = GetParam();
     Canvas c(t.width, t.height);
     const timeval tv = at(t.h, t.m, t.s, t.usec);
     qxhand_draw(c.cr(), t.width, t.height, &tv, t.seconds);
     ASSERT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
 
-    const model_counts m = compare_with_model(c.surface(), t.width, t.height,
-                                              clock_angles(t.h, t.m, t.s, t.usec), t.seconds != 0);
+    const ModelCounts m = compare_with_model(c.surface(), t.width, t.height,
+                                             clock_angles(t.h, t.m, t.s, t.usec), t.seconds != 0);
     EXPECT_EQ(m.mismatches, 0) << "first at " << m.first;
     // Each class must really have been looked at.
     EXPECT_GT(m.hand, 300);
@@ -204,15 +204,15 @@ TEST_P(HandsModel, MatchesTheOutlinesAndShadows)
 // a rectangle that is not square stretches everything.
 INSTANTIATE_TEST_SUITE_P(
     Instants, HandsModel,
-    ::testing::Values(instant_case{"midnight", 0, 0, 0, 0, 1, 400, 400},
-                      instant_case{"noon", 12, 0, 0, 0, 1, 400, 400},
-                      instant_case{"morning", 10, 30, 45, 500000, 1, 400, 400},
-                      instant_case{"morning_no_seconds", 10, 30, 45, 500000, 0, 400, 400},
-                      instant_case{"morning_negative_flag", 10, 30, 45, 500000, -1, 400, 400},
-                      instant_case{"three", 3, 0, 0, 0, 2, 300, 300},
-                      instant_case{"evening_wide", 21, 37, 12, 250000, 1, 480, 300},
-                      instant_case{"evening_tall", 21, 37, 12, 250000, 1, 240, 420}),
-    [](const ::testing::TestParamInfo<instant_case> &param) {
+    ::testing::Values(InstantCase{"midnight", 0, 0, 0, 0, 1, 400, 400},
+                      InstantCase{"noon", 12, 0, 0, 0, 1, 400, 400},
+                      InstantCase{"morning", 10, 30, 45, 500000, 1, 400, 400},
+                      InstantCase{"morning_no_seconds", 10, 30, 45, 500000, 0, 400, 400},
+                      InstantCase{"morning_negative_flag", 10, 30, 45, 500000, -1, 400, 400},
+                      InstantCase{"three", 3, 0, 0, 0, 2, 300, 300},
+                      InstantCase{"evening_wide", 21, 37, 12, 250000, 1, 480, 300},
+                      InstantCase{"evening_tall", 21, 37, 12, 250000, 1, 240, 420}),
+    [](const ::testing::TestParamInfo<InstantCase> &param) {
         return std::string(param.param.name);
     });
 
@@ -221,12 +221,12 @@ TEST_F(Hands, OverlappingShadowsAreOneUniformTranslucentBlack)
     // At midnight the three shadows lie on top of one another; the model test
     // checks the overlap pixels too, here they are counted so the case cannot
     // pass without them.
-    constexpr int size = 1000;
-    Canvas c(size, size);
+    constexpr int kSize = 1000;
+    Canvas c(kSize, kSize);
     const timeval tv = at(0, 0, 0);
-    qxhand_draw(c.cr(), size, size, &tv, 1);
-    const model_counts m =
-        compare_with_model(c.surface(), size, size, clock_angles(0, 0, 0, 0), true);
+    qxhand_draw(c.cr(), kSize, kSize, &tv, 1);
+    const ModelCounts m =
+        compare_with_model(c.surface(), kSize, kSize, clock_angles(0, 0, 0, 0), true);
     EXPECT_EQ(m.mismatches, 0) << "first at " << m.first;
     EXPECT_GT(m.shadow_overlap, 150);
 
@@ -235,16 +235,16 @@ TEST_F(Hands, OverlappingShadowsAreOneUniformTranslucentBlack)
     // 0.513 + 0.00375. Above the pivot at x 0.516 all three shadows overlap
     // beside the hour hand (which ends at 0.515) and the Argb is still 0.3.
     const Argb shadow = over_white(0, 0, 0, 0.3);
-    EXPECT_TRUE(near(argb_under(c.surface(), size * 0.516, size * 0.45), shadow, 1));
-    EXPECT_TRUE(is_white(argb_under(c.surface(), size * 0.521, size * 0.45)));
+    EXPECT_TRUE(near(argb_under(c.surface(), kSize * 0.516, kSize * 0.45), shadow, 1));
+    EXPECT_TRUE(is_white(argb_under(c.surface(), kSize * 0.521, kSize * 0.45)));
     // Beside the pivot disc (radius 0.03) only the hour shadow, moved 0.005
     // right, shows.
-    EXPECT_TRUE(near(argb_under(c.surface(), size * 0.532, size * 0.51), shadow, 1));
-    EXPECT_TRUE(is_white(argb_under(c.surface(), size * 0.537, size * 0.51)));
+    EXPECT_TRUE(near(argb_under(c.surface(), kSize * 0.532, kSize * 0.51), shadow, 1));
+    EXPECT_TRUE(is_white(argb_under(c.surface(), kSize * 0.537, kSize * 0.51)));
     // Below the counterweight (which ends 0.10667 below the pivot) its shadow,
     // moved 0.026 down, still shows.
-    EXPECT_TRUE(near(argb_under(c.surface(), size * 0.51, size * 0.62), shadow, 1));
-    EXPECT_TRUE(is_white(argb_under(c.surface(), size * 0.51, size * 0.64)));
+    EXPECT_TRUE(near(argb_under(c.surface(), kSize * 0.51, kSize * 0.62), shadow, 1));
+    EXPECT_TRUE(is_white(argb_under(c.surface(), kSize * 0.51, kSize * 0.64)));
 }
 
 TEST_F(Hands, FifteenHundredLooksLikeThree)
@@ -266,14 +266,14 @@ TEST_F(Hands, FifteenHundredLooksLikeThree)
 // point on the hand's axis. Returns its clock angle as seen from the pivot.
 double measured_angle(const timeval &tv, double expected, double radius)
 {
-    constexpr int size = 1000;
-    constexpr double zoom = 10000;  // device pixels per unit of the clock square
+    constexpr int kSize = 1000;
+    constexpr double kZoom = 10000;  // device pixels per unit of the clock square
     const double a = expected * kPi / 180;
     const double px = 0.5 + radius * std::sin(a), py = 0.5 - radius * std::cos(a);
 
-    Canvas c(size, size);
-    cairo_translate(c.cr(), size / 2.0, size / 2.0);
-    cairo_scale(c.cr(), zoom, zoom);
+    Canvas c(kSize, kSize);
+    cairo_translate(c.cr(), kSize / 2.0, kSize / 2.0);
+    cairo_scale(c.cr(), kZoom, kZoom);
     cairo_translate(c.cr(), -px, -py);
     qxhand_draw(c.cr(), 1, 1, &tv, 1);
 
@@ -282,20 +282,20 @@ double measured_angle(const timeval &tv, double expected, double radius)
     const bool along_row = std::abs(std::cos(a)) >= std::abs(std::sin(a));
     auto dark = [&](int i) {
         const Argb p =
-            along_row ? argb_at(c.surface(), i, size / 2) : argb_at(c.surface(), size / 2, i);
+            along_row ? argb_at(c.surface(), i, kSize / 2) : argb_at(c.surface(), kSize / 2, i);
         return p.r < 90;
     };
-    if (!dark(size / 2))
+    if (!dark(kSize / 2))
         return NAN;
-    int lo = size / 2, hi = size / 2;
+    int lo = kSize / 2, hi = kSize / 2;
     while (lo > 0 && dark(lo - 1))
         lo--;
-    while (hi < size - 1 && dark(hi + 1))
+    while (hi < kSize - 1 && dark(hi + 1))
         hi++;
-    if (lo == 0 || hi == size - 1)
+    if (lo == 0 || hi == kSize - 1)
         return NAN;
-    const double mid = (lo + hi + 1) / 2.0 - size / 2.0;  // device units from the centre
-    const double qx = px + (along_row ? mid / zoom : 0), qy = py + (along_row ? 0 : mid / zoom);
+    const double mid = (lo + hi + 1) / 2.0 - kSize / 2.0;  // device units from the centre
+    const double qx = px + (along_row ? mid / kZoom : 0), qy = py + (along_row ? 0 : mid / kZoom);
     double deg = std::atan2(qx - 0.5, -(qy - 0.5)) * 180 / kPi;
     if (deg < 0)
         deg += 360;
@@ -345,11 +345,11 @@ TEST_F(Hands, DrawNowShowsTheCurrentTime)
         localtime_r(&tv.tv_sec, &t);
         return clock_angles(t.tm_hour, t.tm_min, t.tm_sec, tv.tv_usec);
     };
-    const angles a = minute_of(before), b = minute_of(after);
+    const Angles a = minute_of(before), b = minute_of(after);
     if (b.hour < a.hour)
         GTEST_SKIP() << "the day turned during the call";
-    const model_counts ma = compare_with_model(c.surface(), 400, 400, a, true);
-    const model_counts mb = compare_with_model(c.surface(), 400, 400, b, true);
+    const ModelCounts ma = compare_with_model(c.surface(), 400, 400, a, true);
+    const ModelCounts mb = compare_with_model(c.surface(), 400, 400, b, true);
     // The second hand may have moved a little between the readings; one of the
     // two must match closely.
     EXPECT_LT(std::min(ma.mismatches, mb.mismatches), 40);

@@ -27,22 +27,22 @@ constexpr double kTilt = -0.27499070352984;
 const Argb kGrey = over_white(0.73, 0.73, 0.73, 1);
 const Argb kBlue = over_white(0.231, 0.502, 0.682, 1);
 
-struct point {
+struct Point {
     double x, y;
 };
 
 // Placement of the logo in a target `w` x `h`, drawn under a caller's
 // matrix that scales by `zoom`.
-struct placement {
+struct Placement {
     double zoom, scale, x_off, y_off;
 
-    placement(double z, double w, double h) : zoom(z)
+    Placement(double z, double w, double h) : zoom(z)
     {
         scale = std::min(w / kBoxW, h / kBoxH);
         x_off = (w - kBoxW * scale) / 2;
         y_off = (h - kBoxH * scale) / 2;
     }
-    point device(point logo) const
+    Point device(Point logo) const
     {
         const double fx = -2.5 + logo.x * std::cos(kTilt) - logo.y * std::sin(kTilt);
         const double fy = 14.75 + logo.x * std::sin(kTilt) + logo.y * std::cos(kTilt);
@@ -52,22 +52,22 @@ struct placement {
     double unit() const { return zoom * scale; }
 };
 
-Argb probe(const Canvas &c, const placement &p, point logo)
+Argb probe(const Canvas &c, const Placement &p, Point logo)
 {
-    const point d = p.device(logo);
+    const Point d = p.device(logo);
     return argb_under(c.surface(), d.x, d.y);
 }
 
 // The frame's corner curves: from the end of one straight edge to the start
 // of the next, with controls 7 units in along the edges.
-const point kCorners[4][4] = {
+const Point kCorners[4][4] = {
     {{63, 36}, {63, 43}, {58, 47}, {51, 47}},
     {{13, 47}, {6, 47}, {1, 43}, {1, 36}},
     {{1, 12}, {1, 5}, {6, 1}, {13, 1}},
     {{51, 1}, {58, 1}, {63, 5}, {63, 12}},
 };
 
-point bezier(const point (&c)[4], double t)
+Point bezier(const Point (&c)[4], double t)
 {
     const double s = 1 - t;
     const double a = s * s * s, b = 3 * s * s * t, d = 3 * s * t * t, e = t * t * t;
@@ -75,19 +75,19 @@ point bezier(const point (&c)[4], double t)
             a * c[0].y + b * c[1].y + d * c[2].y + e * c[3].y};
 }
 
-struct box {
+struct Box {
     double x0, y0, x1, y1;
 };
 
 // The device extent of the stroked frame: the frame is convex and smooth, so
 // the stroke reaches half the line width (1 logo unit) beyond its outline in
 // every direction.
-box expected_ink(const placement &p)
+Box expected_ink(const Placement &p)
 {
-    box b{1e300, 1e300, -1e300, -1e300};
+    Box b{1e300, 1e300, -1e300, -1e300};
     for (const auto &corner : kCorners)
         for (int i = 0; i <= 400; i++) {
-            const point d = p.device(bezier(corner, i / 400.0));
+            const Point d = p.device(bezier(corner, i / 400.0));
             b = {std::min(b.x0, d.x), std::min(b.y0, d.y), std::max(b.x1, d.x),
                  std::max(b.y1, d.y)};
         }
@@ -95,9 +95,9 @@ box expected_ink(const placement &p)
     return {b.x0 - half, b.y0 - half, b.x1 + half, b.y1 + half};
 }
 
-box painted_extent(const Canvas &c)
+Box painted_extent(const Canvas &c)
 {
-    box b{1e300, 1e300, -1e300, -1e300};
+    Box b{1e300, 1e300, -1e300, -1e300};
     for (int y = 0; y < c.height(); y++)
         for (int x = 0; x < c.width(); x++)
             if (!is_white(argb_at(c.surface(), x, y)))
@@ -106,24 +106,24 @@ box painted_extent(const Canvas &c)
     return b;
 }
 
-struct fit_case {
+struct FitCase {
     const char *name;
     double zoom, width, height;
     int surface_w, surface_h;
     double scale, x_off, y_off;  // as the fit rule gives them
 };
 // Test names carry the case name; keep gtest from dumping the bytes too.
-void PrintTo(const fit_case &c, std::ostream *os)
+void PrintTo(const FitCase &c, std::ostream *os)
 {
     *os << c.name;
 }
 
-class LogoFit : public ::testing::TestWithParam<fit_case> {};
+class LogoFit : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(LogoFit, FrameLandsWhereTheFitPutsIt)
 {
-    const fit_case &f = GetParam();
-    const placement p(f.zoom, f.width, f.height);
+    const FitCase &f = GetParam();
+    const Placement p(f.zoom, f.width, f.height);
     // The placement follows the fit rule: smaller ratio, centred.
     EXPECT_NEAR(p.scale, f.scale, 1e-4);
     EXPECT_NEAR(p.x_off, f.x_off, 1e-2);
@@ -134,7 +134,7 @@ TEST_P(LogoFit, FrameLandsWhereTheFitPutsIt)
     qxlogo_draw(c.cr(), f.width, f.height);
     ASSERT_EQ(cairo_status(c.cr()), CAIRO_STATUS_SUCCESS);
 
-    const box want = expected_ink(p), got = painted_extent(c);
+    const Box want = expected_ink(p), got = painted_extent(c);
     EXPECT_NEAR(got.x0, want.x0, 1.0);
     EXPECT_NEAR(got.y0, want.y0, 1.0);
     EXPECT_NEAR(got.x1, want.x1, 1.0);
@@ -150,16 +150,16 @@ TEST_P(LogoFit, FrameLandsWhereTheFitPutsIt)
 // At 400 x 300 the height limits. At the design size both ratios are 1.
 INSTANTIATE_TEST_SUITE_P(
     Targets, LogoFit,
-    ::testing::Values(fit_case{"unit", 400, 1, 1, 400, 400, 0.0143877, 0, 0.0811},
-                      fit_case{"wide", 1, 400, 300, 400, 300, 5.1525, 20.94, 0},
-                      fit_case{"tall", 1, 200, 300, 200, 300, 200 / kBoxW, 0,
-                               (300 - kBoxH * 200 / kBoxW) / 2},
-                      fit_case{"design", 5, kBoxW, kBoxH, 348, 292, 1, 0, 0}),
-    [](const ::testing::TestParamInfo<fit_case> &param) { return std::string(param.param.name); });
+    ::testing::Values(FitCase{"unit", 400, 1, 1, 400, 400, 0.0143877, 0, 0.0811},
+                      FitCase{"wide", 1, 400, 300, 400, 300, 5.1525, 20.94, 0},
+                      FitCase{"tall", 1, 200, 300, 200, 300, 200 / kBoxW, 0,
+                              (300 - kBoxH * 200 / kBoxW) / 2},
+                      FitCase{"design", 5, kBoxW, kBoxH, 348, 292, 1, 0, 0}),
+    [](const ::testing::TestParamInfo<FitCase> &param) { return std::string(param.param.name); });
 
-struct seen_case {
+struct SeenCase {
     const char *what;
-    point logo;
+    Point logo;
     Argb colour;
 };
 
@@ -170,10 +170,10 @@ TEST(Logo, PaintOrderSeenAtChosenPoints)
     Canvas c(348, 292);
     cairo_scale(c.cr(), 5, 5);
     qxlogo_draw(c.cr(), kBoxW, kBoxH);
-    const placement p(5, kBoxW, kBoxH);
+    const Placement p(5, kBoxW, kBoxH);
 
     const Argb triangle_on_panel = over(1, 1, 1, 0.5, kBlue);
-    const seen_case cases[] = {
+    const SeenCase cases[] = {
         {"grey frame, top edge", {32, 1}, kGrey},
         {"grey frame, left edge", {1, 24}, kGrey},
         {"gap between frame and panel", {32, 3.2}, kWhite},
@@ -191,7 +191,7 @@ TEST(Logo, PaintOrderSeenAtChosenPoints)
         {"triangle edge 1-3", {25.35, 27.945}, triangle_on_panel},
         {"triangle edge 2-3", {39.25, 28.1}, triangle_on_panel},
     };
-    for (const seen_case &s : cases)
+    for (const SeenCase &s : cases)
         EXPECT_TRUE(near(probe(c, p, s.logo), s.colour, 2))
             << s.what << ": got " << probe(c, p, s.logo) << ", want " << s.colour;
 }
@@ -204,7 +204,7 @@ TEST(Logo, PaintsWithTheAlphaOfTheCallersColour)
     cairo_scale(c.cr(), 5, 5);
     cairo_set_source_rgba(c.cr(), 0.9, 0.1, 0.1, 0.5);
     qxlogo_draw(c.cr(), kBoxW, kBoxH);
-    const placement p(5, kBoxW, kBoxH);
+    const Placement p(5, kBoxW, kBoxH);
 
     const Argb panel = over_white(0.231, 0.502, 0.682, 0.5);
     EXPECT_TRUE(near(probe(c, p, {32, 1}), over_white(0.73, 0.73, 0.73, 0.5), 2));
