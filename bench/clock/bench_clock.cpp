@@ -1,51 +1,52 @@
-// Times the clock drawers on ARGB32 image surfaces of 128, 512 and 1024 pixels
-// square, each against one cairo_paint of the same surface measured in the
-// same run, and prints the ratios:
+// bench_clock - the clock drawers against one cairo_paint of the same
+// surface, on ARGB32 images of 128, 512 and 1024 pixels square.
 //
-//   face/paint, logo/paint, hands/paint (with the second hand) and
-//   frame/paint (face, then hands) for each size.
+//   bench_clock [rounds]        (default 15)
 //
-// The hands should cost no more than 12 paints at 512 x 512, since a client
+// For each size it prints the face, the logo, the hands (with the second
+// hand) and a whole frame (face, then hands), each in units of one paint:
+// the median of the ratios measured round by round, interleaved with the
+// paint. Targets at 512 x 512: the hands within 12 paints, since a client
 // that keeps the face in a surface of its own redraws only the hands each
-// frame; a whole frame no more than 120 paints.
+// frame; a whole frame within 120 paints.
 #include "qxdraw.h"
-
-#include <benchmark/benchmark.h>
+#include "rounds.h"
 
 #include <sys/time.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <map>
-#include <string>
-#include <utility>
-#include <vector>
+#include <memory>
 
 namespace {
 
 constexpr int kSizes[] = {128, 512, 1024};
+constexpr int kTargetSize = 512;
+constexpr double kHandsTarget = 12;
+constexpr double kFrameTarget = 120;
 
-struct image {
-    cairo_surface_t *surface;
-    cairo_t *cr;
-    explicit image(int size)
-        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size)),
-          cr(cairo_create(surface))
-    {
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_paint(cr);
-    }
-    ~image()
-    {
-        cairo_destroy(cr);
-        cairo_surface_destroy(surface);
-    }
-    image(const image &) = delete;
-    image &operator=(const image &) = delete;
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t *s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t *cr) const { cairo_destroy(cr); }
 };
 
-// A fixed instant with all three hands apart: 10:08:37.25.
+// An image painted white and a context on it.
+struct Image {
+    explicit Image(int size)
+        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size)),
+          cr(cairo_create(surface.get()))
+    {
+        cairo_set_source_rgb(cr.get(), 1, 1, 1);
+        cairo_paint(cr.get());
+    }
+    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface;
+    std::unique_ptr<cairo_t, ContextDeleter> cr;
+};
+
+// A fixed instant with all three hands apart: 10:08:37.25 (UTC).
 timeval fixed_instant()
 {
     timeval tv{};
@@ -54,109 +55,42 @@ timeval fixed_instant()
     return tv;
 }
 
-void paint(benchmark::State &state)
-{
-    image im(static_cast<int>(state.range(0)));
-    cairo_set_source_rgb(im.cr, 1, 1, 1);
-    for (auto _ : state)
-        cairo_paint(im.cr);
-    cairo_surface_flush(im.surface);
-}
-
-void face(benchmark::State &state)
-{
-    const int size = static_cast<int>(state.range(0));
-    image im(size);
-    for (auto _ : state)
-        qxface_draw(im.cr, size, size);
-    cairo_surface_flush(im.surface);
-}
-
-void logo(benchmark::State &state)
-{
-    const int size = static_cast<int>(state.range(0));
-    image im(size);
-    for (auto _ : state)
-        qxlogo_draw(im.cr, size, size);
-    cairo_surface_flush(im.surface);
-}
-
-void hands(benchmark::State &state)
-{
-    const int size = static_cast<int>(state.range(0));
-    const timeval tv = fixed_instant();
-    image im(size);
-    for (auto _ : state)
-        qxhand_draw(im.cr, size, size, &tv, 1);
-    cairo_surface_flush(im.surface);
-}
-
-void frame(benchmark::State &state)
-{
-    const int size = static_cast<int>(state.range(0));
-    const timeval tv = fixed_instant();
-    image im(size);
-    for (auto _ : state) {
-        qxface_draw(im.cr, size, size);
-        qxhand_draw(im.cr, size, size, &tv, 1);
-    }
-    cairo_surface_flush(im.surface);
-}
-
-// Prints the usual table and keeps each benchmark's CPU time per iteration
-// (CPU rather than wall time, so that other work on the machine disturbs the
-// ratios less). With --benchmark_repetitions the fastest repetition is kept.
-class collecting_reporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations <= 0)
-                continue;
-            const std::string name = run.run_name.function_name + "/" + run.run_name.args;
-            const double t = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            const auto it = seconds.find(name);
-            if (it == seconds.end() || t < it->second)
-                seconds[name] = t;
-        }
-    }
-};
-
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
     setenv("TZ", "UTC", 1);
     tzset();
-    const std::pair<const char *, void (*)(benchmark::State &)> cases[] = {
-        {"paint", paint}, {"face", face}, {"logo", logo}, {"hands", hands}, {"frame", frame},
-    };
-    for (const auto &[name, fn] : cases)
-        for (int size : kSizes)
-            benchmark::RegisterBenchmark(name, fn)->Arg(size)->Unit(benchmark::kMicrosecond);
-
-    benchmark::Initialize(&argc, argv);
-    collecting_reporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-
-    std::printf("\nRatios to one cairo_paint of the same surface:\n");
-    for (int size : kSizes) {
-        const std::string arg = "/" + std::to_string(size);
-        const auto base = reporter.seconds.find("paint" + arg);
-        if (base == reporter.seconds.end())
-            continue;
-        std::printf("%dx%d: paint = %.2f us\n", size, size, base->second * 1e6);
-        for (const char *name : {"face", "logo", "hands", "frame"}) {
-            const auto t = reporter.seconds.find(name + arg);
-            if (t != reporter.seconds.end())
-                std::printf("%dx%d: %s/paint = %.1f (%.1f us)\n", size, size, name,
-                            t->second / base->second, t->second * 1e6);
-        }
+    const timeval tv = fixed_instant();
+    bool all_met = true;
+    for (const int size : kSizes) {
+        Image paint_image(size), face_image(size), logo_image(size), hands_image(size),
+            frame_image(size);
+        const bool targets = size == kTargetSize;
+        const quillkit_bench::Case paint{"paint", [&] {
+                                             cairo_set_source_rgb(paint_image.cr.get(), 1, 1, 1);
+                                             cairo_paint(paint_image.cr.get());
+                                             cairo_surface_flush(paint_image.surface.get());
+                                         }};
+        const std::vector<quillkit_bench::Case> cases = {
+            {"face", [&] { qxface_draw(face_image.cr.get(), size, size); }},
+            {"logo", [&] { qxlogo_draw(logo_image.cr.get(), size, size); }},
+            {"hands (with seconds)", [&] { qxhand_draw(hands_image.cr.get(), size, size, &tv, 1); },
+             targets ? kHandsTarget : 0},
+            {"frame (face + hands)",
+             [&] {
+                 qxface_draw(frame_image.cr.get(), size, size);
+                 qxhand_draw(frame_image.cr.get(), size, size, &tv, 1);
+             },
+             targets ? kFrameTarget : 0},
+        };
+        std::printf("%d x %d, %d rounds, in paints (median of per-round ratios):\n", size, size,
+                    rounds);
+        all_met =
+            quillkit_bench::report(quillkit_bench::measure(paint, cases, rounds, 0.02), "paints") &&
+            all_met;
     }
-    std::printf("targets at 512x512: hands/paint <= 12, frame/paint <= 120\n");
-    benchmark::Shutdown();
+    std::printf("targets: %s\n", all_met ? "all met" : "NOT all met");
     return 0;
 }

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Times quillmake on one large snippet of C-like text against two baselines
-# measured in the same run on the same file:
+# Times quillmake on one large snippet of C-like text against two baselines,
+# in interleaved rounds on the same file:
 #   xxd -i f > f.h        another tool that turns a file into C text
 #   cat f f > out         copying the same bytes twice, near the floor
 # quillmake also writes the bytes twice (escaped in the source table, as they
-# are in the dispatcher). Each command runs several times; the best time counts.
+# are in the dispatcher). Each round runs all three, in an order that rotates
+# from round to round; the figures are the medians of the per-round ratios.
 #
-#   bench_quillmake.sh QUILLMAKE [WORK_DIR]     (size: QUILLKIT_BENCH_MB, default 25)
+#   bench_quillmake.sh QUILLMAKE [WORK_DIR]
+#     QUILLKIT_BENCH_MB      size of the snippet (default 25)
+#     QUILLKIT_BENCH_ROUNDS  rounds (default 5)
 set -euo pipefail
 
 quillmake="$(realpath "${1:?usage: bench_quillmake.sh QUILLMAKE [WORK_DIR]}")"
 parent="${2:-${TMPDIR:-/tmp}}"
 megabytes="${QUILLKIT_BENCH_MB:-25}"
+rounds="${QUILLKIT_BENCH_ROUNDS:-5}"
 command -v xxd >/dev/null || { echo "xxd is not installed (Debian package xxd)" >&2; exit 1; }
 
 mkdir -p "$parent"
@@ -44,34 +48,42 @@ done
 head -c "$target" grow.txt > big.cairo
 rm -f grow.txt block.txt
 
-now_ns() { date +%s%N; }
-
-# best_of RUNS COMMAND...: the shortest wall time in seconds.
-best_of() {
-  local runs="$1"; shift
-  local best="" start end t
-  for ((r = 0; r < runs; r++)); do
-    start=$(now_ns)
-    "$@"
-    end=$(now_ns)
-    t=$((end - start))
-    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-  done
-  awk -v ns="$best" 'BEGIN { printf "%.4f", ns / 1e9 }'
-}
-
 run_quillmake() { "$quillmake" big.cairo; }
 run_xxd() { xxd -i big.cairo > big.h; }
 run_cat() { cat big.cairo big.cairo > out; }
 
-cat big.cairo > /dev/null  # into the page cache
-t_quill=$(best_of 5 run_quillmake)
-t_xxd=$(best_of 2 run_xxd)
-t_cat=$(best_of 5 run_cat)
+# seconds COMMAND: the wall time of one run.
+seconds() {
+  local start end
+  start=$(date +%s%N)
+  "$@"
+  end=$(date +%s%N)
+  awk -v ns="$((end - start))" 'BEGIN { printf "%.6f", ns / 1e9 }'
+}
 
-awk -v mb="$megabytes" -v q="$t_quill" -v x="$t_xxd" -v c="$t_cat" -v out="$(stat -c %s snippets.c)" 'BEGIN {
-  printf "snippet of %d MiB of C-like text; snippets.c is %.1f MiB\n", mb, out / 1048576
-  printf "  quillmake f          %8.4f s\n", q
-  printf "  xxd -i f > f.h       %8.4f s   quillmake is %.1fx faster (target >= 20x)  %s\n", x, x / q, (x / q >= 20 ? "met" : "MISSED")
-  printf "  cat f f > out        %8.4f s   quillmake takes %.2fx as long (target <= 4x)  %s\n", c, q / c, (q / c <= 4 ? "met" : "MISSED")
-}'
+cat big.cairo > /dev/null  # into the page cache
+commands=(run_quillmake run_xxd run_cat)
+results=""
+for ((round = 0; round < rounds; round++)); do
+  declare -A t=()
+  for ((k = 0; k < ${#commands[@]}; k++)); do
+    c=${commands[$(((k + round) % ${#commands[@]}))]}
+    t[$c]=$(seconds "$c")
+  done
+  results+="${t[run_quillmake]} ${t[run_xxd]} ${t[run_cat]}"$'\n'
+  unset t
+done
+
+printf '%s' "$results" | awk -v mb="$megabytes" -v rounds="$rounds" -v out="$(stat -c %s snippets.c)" '
+  function median(a, n,   i, j, x) {
+    for (i = 2; i <= n; i++) { x = a[i]; for (j = i - 1; j >= 1 && a[j] > x; j--) a[j + 1] = a[j]; a[j + 1] = x }
+    return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+  }
+  NF == 3 { n++; q[n] = $1; x[n] = $2; c[n] = $3; faster[n] = $2 / $1; slower[n] = $1 / $3 }
+  END {
+    fx = median(faster, n); sc = median(slower, n)
+    printf "snippet of %d MiB of C-like text; snippets.c is %.1f MiB; %d rounds (medians)\n", mb, out / 1048576, rounds
+    printf "  quillmake f          %8.4f s\n", median(q, n)
+    printf "  xxd -i f > f.h       %8.4f s   quillmake is %.1fx faster (target >= 20x): %s\n", median(x, n), fx, (fx >= 20 ? "met" : "NOT met")
+    printf "  cat f f > out        %8.4f s   quillmake takes %.2fx as long (target <= 4x): %s\n", median(c, n), sc, (sc <= 4 ? "met" : "NOT met")
+  }'
