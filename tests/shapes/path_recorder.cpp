@@ -18,13 +18,13 @@ void record(cairo_t *cr, const PathCall &call)
 const char *op_name(Op op)
 {
     switch (op) {
-    case Op::move_to:
+    case Op::kMoveTo:
         return "move_to";
-    case Op::line_to:
+    case Op::kLineTo:
         return "line_to";
-    case Op::curve_to:
+    case Op::kCurveTo:
         return "curve_to";
-    case Op::close_path:
+    case Op::kClosePath:
         return "close_path";
     }
     return "?";
@@ -33,12 +33,12 @@ const char *op_name(Op op)
 int value_count(Op op)
 {
     switch (op) {
-    case Op::move_to:
-    case Op::line_to:
+    case Op::kMoveTo:
+    case Op::kLineTo:
         return 2;
-    case Op::curve_to:
+    case Op::kCurveTo:
         return 6;
-    case Op::close_path:
+    case Op::kClosePath:
         return 0;
     }
     return 0;
@@ -47,19 +47,19 @@ int value_count(Op op)
 
 PathCall move(double x, double y)
 {
-    return {Op::move_to, {x, y, 0, 0, 0, 0}};
+    return {Op::kMoveTo, {x, y, 0, 0, 0, 0}};
 }
 PathCall line(double x, double y)
 {
-    return {Op::line_to, {x, y, 0, 0, 0, 0}};
+    return {Op::kLineTo, {x, y, 0, 0, 0, 0}};
 }
 PathCall curve(double c1x, double c1y, double c2x, double c2y, double x, double y)
 {
-    return {Op::curve_to, {c1x, c1y, c2x, c2y, x, y}};
+    return {Op::kCurveTo, {c1x, c1y, c2x, c2y, x, y}};
 }
 PathCall close()
 {
-    return {Op::close_path, {0, 0, 0, 0, 0, 0}};
+    return {Op::kClosePath, {0, 0, 0, 0, 0, 0}};
 }
 
 bool operator==(const PathCall &a, const PathCall &b)

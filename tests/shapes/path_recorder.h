@@ -12,7 +12,7 @@
 
 namespace quillkit_test {
 
-enum class Op { move_to, line_to, curve_to, close_path };
+enum class Op { kMoveTo, kLineTo, kCurveTo, kClosePath };
 
 // One recorded call and the context it was made on. Unused values stay 0.
 struct PathCall {

@@ -71,11 +71,11 @@ extern "C" int XFree(void *data)
 namespace {
 
 enum class Kind {
-    alpha,           // direct, alpha mask 0xff
-    alpha_high_bit,  // direct, alpha mask 0x8000 only
-    no_alpha,        // direct, alpha mask 0
-    indexed_alpha,   // indexed, yet with an alpha mask
-    no_format,       // XRender has no format for the visual
+    kAlpha,         // direct, alpha mask 0xff
+    kAlphaHighBit,  // direct, alpha mask 0x8000 only
+    kNoAlpha,       // direct, alpha mask 0
+    kIndexedAlpha,  // indexed, yet with an alpha mask
+    kNoFormat,      // XRender has no format for the visual
 };
 
 XRenderPictFormat make_format(int type, unsigned short alpha_mask)
@@ -101,15 +101,15 @@ const XRenderPictFormat kIndexedAlpha = make_format(PictTypeIndexed, 0xff);
 const XRenderPictFormat *format_for(Kind k)
 {
     switch (k) {
-    case Kind::alpha:
+    case Kind::kAlpha:
         return &kAlpha;
-    case Kind::alpha_high_bit:
+    case Kind::kAlphaHighBit:
         return &kAlphaHighBit;
-    case Kind::no_alpha:
+    case Kind::kNoAlpha:
         return &kNoAlpha;
-    case Kind::indexed_alpha:
+    case Kind::kIndexedAlpha:
         return &kIndexedAlpha;
-    case Kind::no_format:
+    case Kind::kNoFormat:
         return nullptr;
     }
     return nullptr;
@@ -193,22 +193,22 @@ using K = Kind;
 const OrderCase kOrderCases[] = {
     {"NullListNoFree", true, {}, 0, -1, 0},
     {"EmptyListFreedNothingLookedUp", false, {}, 0, -1, 0},
-    {"SingleAlphaEntry", false, {K::alpha}, 1, 0, 1},
-    {"SecondEntryWinsAfterNoAlpha", false, {K::no_alpha, K::alpha}, 2, 1, 2},
-    {"EarliestOfSeveralAlphaEntriesWins", false, {K::alpha, K::alpha, K::alpha}, 3, 0, 1},
-    {"LookupsStopAtFirstMatch", false, {K::no_alpha, K::alpha, K::no_alpha, K::alpha}, 4, 1, 2},
-    {"IndexedFormatSkippedDespiteAlphaMask", false, {K::indexed_alpha, K::alpha}, 2, 1, 2},
-    {"MissingFormatSkipped", false, {K::no_format, K::alpha}, 2, 1, 2},
-    {"AnyAlphaBitCounts", false, {K::no_alpha, K::alpha_high_bit}, 2, 1, 2},
-    {"NoneMatchesListStillFreed", false, {K::no_alpha, K::indexed_alpha, K::no_format}, 3, -1, 3},
+    {"SingleAlphaEntry", false, {K::kAlpha}, 1, 0, 1},
+    {"SecondEntryWinsAfterNoAlpha", false, {K::kNoAlpha, K::kAlpha}, 2, 1, 2},
+    {"EarliestOfSeveralAlphaEntriesWins", false, {K::kAlpha, K::kAlpha, K::kAlpha}, 3, 0, 1},
+    {"LookupsStopAtFirstMatch", false, {K::kNoAlpha, K::kAlpha, K::kNoAlpha, K::kAlpha}, 4, 1, 2},
+    {"IndexedFormatSkippedDespiteAlphaMask", false, {K::kIndexedAlpha, K::kAlpha}, 2, 1, 2},
+    {"MissingFormatSkipped", false, {K::kNoFormat, K::kAlpha}, 2, 1, 2},
+    {"AnyAlphaBitCounts", false, {K::kNoAlpha, K::kAlphaHighBit}, 2, 1, 2},
+    {"NoneMatchesListStillFreed", false, {K::kNoAlpha, K::kIndexedAlpha, K::kNoFormat}, 3, -1, 3},
     {"SkipsEachKindThenMatches",
      false,
-     {K::no_alpha, K::indexed_alpha, K::no_format, K::alpha, K::alpha},
+     {K::kNoAlpha, K::kIndexedAlpha, K::kNoFormat, K::kAlpha, K::kAlpha},
      5,
      3,
      4},
     // The count bounds the scan, not the storage behind the list.
-    {"ScanEndsAtTheReportedCount", false, {K::no_alpha, K::no_alpha, K::alpha}, 2, -1, 2},
+    {"ScanEndsAtTheReportedCount", false, {K::kNoAlpha, K::kNoAlpha, K::kAlpha}, 2, -1, 2},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, FindArgbVisualOrder, ::testing::ValuesIn(kOrderCases),
