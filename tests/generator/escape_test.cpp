@@ -1,5 +1,6 @@
 // The escapes of names and snippet texts, through the in-memory writer: the
-// exact forms the format fixes, and round trips through a C-rules reader.
+// exact bytes each form is written as, and round trips through a reader that
+// follows C's rules.
 #include "module_reader.h"
 #include "module_writer.h"
 
@@ -33,7 +34,7 @@ void PrintTo(const SourceForm &c, std::ostream *os)
 
 class SourceFormTest : public ::testing::TestWithParam<SourceForm> {};
 
-TEST_P(SourceFormTest, EntryIsWrittenAsDescribed)
+TEST_P(SourceFormTest, EntryHasItsExactBytes)
 {
     const std::string module = module_for("n", GetParam().text);
     const std::string table = "const char *snippet_source[2]={\n" + GetParam().entry + "NULL\n};\n";
@@ -69,7 +70,7 @@ void PrintTo(const NameForm &c, std::ostream *os)
 
 class NameFormTest : public ::testing::TestWithParam<NameForm> {};
 
-TEST_P(NameFormTest, NameIsWrittenAsDescribed)
+TEST_P(NameFormTest, NameHasItsExactBytes)
 {
     const NameForm &f = GetParam();
     const std::string module = module_for(f.name, "x();\n");
