@@ -164,6 +164,17 @@ inline void use_default_stroke_style(cairo_t *cr)
     cairo_set_miter_limit(cr, 10.0);
 }
 
+/* What every drawer puts around its drawing: the caller's path set aside,
+ * one save/restore pair, and cairo's default stroke style inside it. */
+class DrawingScope {
+public:
+    explicit DrawingScope(cairo_t *cr) : path_(cr), state_(cr) { use_default_stroke_style(cr); }
+
+private:
+    PathSetAside path_;
+    SavedState state_;
+};
+
 }  // namespace quillkit
 
 #endif /* QUILLKIT_CLOCK_CONTEXT_GUARDS_H */

@@ -14,7 +14,6 @@ namespace {
 
 using quillkit::kAccentBlue;
 using quillkit::kLightGrey;
-using quillkit::PathSetAside;
 using quillkit::SavedState;
 using quillkit::set_source;
 
@@ -78,10 +77,8 @@ extern "C" void qxface_draw(cairo_t *cr, double width, double height)
         !quillkit::box_is_drawable(cr, 0, 0, width, height))
         return;
 
-    const PathSetAside path(cr);
-    const SavedState outer(cr);
     const double alpha = quillkit::alpha_in_force(cr);
-    quillkit::use_default_stroke_style(cr);
+    const quillkit::DrawingScope scope(cr);
 
     cairo_scale(cr, width, height);
     {

@@ -15,9 +15,6 @@
 
 namespace {
 
-using quillkit::PathSetAside;
-using quillkit::SavedState;
-
 constexpr double kPi = 3.141592653589793;
 constexpr double kHalfPi = 1.5707963267948966;
 constexpr double kSixthPi = 0.5235987755982988;
@@ -123,8 +120,7 @@ void draw_time(cairo_t *cr, double width, double height, const struct timeval *t
     if (!quillkit::box_is_drawable(cr, 0, 0, width, height))
         return;
 
-    const PathSetAside path(cr);
-    const SavedState state(cr);
+    const quillkit::DrawingScope scope(cr);
 
     /* The shadows are gathered into one path, so their union is what gets
      * filled. The outlines all turn the same way round, so the non-zero rule

@@ -21,7 +21,6 @@ namespace {
 using quillkit::kAccentBlue;
 using quillkit::kLightGrey;
 using quillkit::kWhite;
-using quillkit::PathSetAside;
 using quillkit::SavedState;
 using quillkit::set_source;
 
@@ -185,10 +184,8 @@ extern "C" void draw_windows(cairo_t *cr)
         !quillkit::box_is_drawable(cr, 0, 0, kFrameWidth, kFrameHeight))
         return;
 
-    const PathSetAside path(cr);
-    const SavedState outer(cr);
     const double alpha = quillkit::alpha_in_force(cr);
-    quillkit::use_default_stroke_style(cr);
+    const quillkit::DrawingScope scope(cr);
     {
         const SavedState triangle(cr);
         cairo_move_to(cr, kWindows[0].centre.x, kWindows[0].centre.y);
@@ -218,10 +215,8 @@ extern "C" void qxlogo_draw(cairo_t *cr, double width, double height)
         !quillkit::box_is_drawable(cr, x_off, y_off, kDesignWidth * scale, kDesignHeight * scale))
         return;
 
-    const PathSetAside path(cr);
-    const SavedState outer(cr);
     const double alpha = quillkit::alpha_in_force(cr);
-    quillkit::use_default_stroke_style(cr);
+    const quillkit::DrawingScope scope(cr);
 
     cairo_translate(cr, x_off, y_off);
     cairo_scale(cr, scale, scale);
