@@ -44,6 +44,7 @@ write_basic_package_version_file(
 install(FILES
   ${PROJECT_BINARY_DIR}/quillkit-config.cmake
   ${PROJECT_BINARY_DIR}/quillkit-config-version.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/quillkit-snippets.cmake
   DESTINATION ${QUILLKIT_CMAKE_DIR} COMPONENT development)
 
 # pkg-config files. Inside each, the prefix is the installed file's own place,
@@ -66,6 +67,12 @@ if(NOT IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
       set(pc_${var} "\${prefix}/${CMAKE_INSTALL_${kind}}")
     endif()
   endforeach()
+endif()
+# The snippet runtime's static archive also needs librsvg where it was built
+# with it.
+set(pc_snippets_private "")
+if(QUILLKIT_HAVE_RSVG)
+  set(pc_snippets_private librsvg-2.0)
 endif()
 foreach(template IN LISTS pkgconfig_templates)
   get_filename_component(name ${template} NAME_WE)

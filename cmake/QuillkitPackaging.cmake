@@ -49,7 +49,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The tools link the libraries of the runtime package: dpkg-shlibdeps finds
 # them in the build tree (and leaves the dependency on them to us).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-  ${PROJECT_BINARY_DIR}/clock ${PROJECT_BINARY_DIR}/shapes ${PROJECT_BINARY_DIR}/x11)
+  ${PROJECT_BINARY_DIR}/clock ${PROJECT_BINARY_DIR}/shapes ${PROJECT_BINARY_DIR}/x11
+  ${PROJECT_BINARY_DIR}/snippets)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
 
@@ -63,25 +64,29 @@ set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
 quillkit is a small kit of C functions that draw with the cairo 2D graphics
 library: an analogue clock (face, logo and hands for the current time), two
 path shapes in the style of cairo's own path calls (a rounded rectangle and an
-S-shaped edge line), and the lookup of a 32-bit visual with alpha for
-translucent X11 windows.
+S-shaped edge line), the lookup of a 32-bit visual with alpha for translucent
+X11 windows, and the runtime of drawing snippets turned into C by quillmake.
 
-This package contains the shared libraries qxhand, qxlogo, qxface, shapekit
-and visualpick.")
+This package contains the shared libraries qxhand, qxlogo, qxface, shapekit,
+visualpick and quillkit-snippets.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libquillkit-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "libquillkit1 (= ${PROJECT_VERSION}), libcairo2-dev, libx11-dev, libxrender-dev")
+if(QUILLKIT_HAVE_RSVG)
+  # The snippet runtime's pkg-config file and static archive name librsvg.
+  string(APPEND CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS ", librsvg2-dev")
+endif()
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 "cairo drawing components - development files
 quillkit is a small kit of C functions that draw with the cairo 2D graphics
-library: an analogue clock, two path shapes and the lookup of an ARGB visual
-for translucent X11 windows.
+library: an analogue clock, two path shapes, the lookup of an ARGB visual
+for translucent X11 windows, and the runtime of generated snippet modules.
 
 This package contains the headers, the static libraries, the pkg-config
-files (quillkit-clock, quillkit-shapes, quillkit-x11) and the CMake package
-(find_package(quillkit)).")
+files (quillkit-clock, quillkit-shapes, quillkit-x11, quillkit-snippets) and
+the CMake package (find_package(quillkit)) with quillkit_add_snippets().")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME quillkit-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION graphics)

@@ -1,5 +1,6 @@
 #include "module_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -88,15 +89,20 @@ std::string decimal(std::size_t value)
     return std::to_string(value);
 }
 
-// True when name[pos] is a backslash that the C preprocessor splices with the
-// following line: a backslash, optional horizontal white space, a line end.
-// gcc and clang end a line at LF, CR LF or a lone CR. Returns the length of
-// the splice through the line end, or 0.
+// True when name[pos] starts a backslash that the C preprocessor splices with
+// the following line: a backslash (or, where trigraphs are read, "??/"),
+// optional horizontal white space, a line end. gcc and clang end a line at LF,
+// CR LF or a lone CR. Returns the length of the splice through the line end,
+// or 0.
 std::size_t line_splice_length(std::string_view name, std::size_t pos)
 {
-    if (name[pos] != '\\')
+    std::size_t i = pos;
+    if (name[i] == '\\')
+        i += 1;
+    else if (name.substr(i, 3) == "?\?/")  // the trigraph for a backslash
+        i += 3;
+    else
         return 0;
-    std::size_t i = pos + 1;
     while (i < name.size() &&
            (name[i] == ' ' || name[i] == '\t' || name[i] == '\f' || name[i] == '\v'))
         ++i;
@@ -109,11 +115,19 @@ std::size_t line_splice_length(std::string_view name, std::size_t pos)
 
 }  // namespace
 
-void append_source_escaped(std::string &out, std::string_view bytes)
+bool append_source_escaped(std::string &out, std::string_view bytes, bool after_question)
 {
     std::size_t run = 0;  // start of the pending run of bytes kept as they are
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const std::string_view escape = kSourceEscapes[static_cast<unsigned char>(bytes[i])];
+        const char byte = bytes[i];
+        std::string_view escape = kSourceEscapes[static_cast<unsigned char>(byte)];
+        if (byte == '?') {
+            if (after_question)
+                escape = "\\?";
+            after_question = true;
+        } else {
+            after_question = false;
+        }
         if (escape.empty())
             continue;
         out.append(bytes, run, i - run);
@@ -121,10 +135,12 @@ void append_source_escaped(std::string &out, std::string_view bytes)
         run = i + 1;
     }
     out.append(bytes, run, bytes.size() - run);
+    return after_question;
 }
 
 void append_name_literal(std::string &out, std::string_view name)
 {
+    bool after_question = false;
     for (const char ch : name) {
         const auto byte = static_cast<unsigned char>(ch);
         switch (byte) {
@@ -140,6 +156,9 @@ void append_name_literal(std::string &out, std::string_view name)
         case '\r':
             out += "\\r";
             break;
+        case '?':
+            out += after_question ? "\\?" : "?";
+            break;
         default:
             if (byte < 0x20 || byte == 0x7f) {
                 char octal[5];
@@ -149,6 +168,7 @@ void append_name_literal(std::string &out, std::string_view name)
                 out += ch;
             }
         }
+        after_question = (ch == '?');
     }
 }
 
@@ -171,142 +191,203 @@ void append_name_comment(std::string &out, std::string_view name)
     }
 }
 
-ModuleWriter::ModuleWriter(Sink &sink) : sink_(sink)
-{
-    buffer_.reserve(kFlushThreshold + 64 * 1024);
-}
+namespace {
 
-void ModuleWriter::put(std::string_view bytes)
-{
-    buffer_.append(bytes);
-    maybe_flush();
-}
+// Writes the module's pieces in order into a buffer that it hands to the sink
+// in large blocks. Counts the lines written when the module gets line
+// directives.
+class ModuleWriter {
+public:
+    ModuleWriter(Sink &sink, const ModuleOptions &options) : sink_(sink), options_(options)
+    {
+        buffer_.reserve(kFlushThreshold + 64 * 1024);
+    }
+    ModuleWriter(const ModuleWriter &) = delete;
+    ModuleWriter &operator=(const ModuleWriter &) = delete;
 
-void ModuleWriter::maybe_flush()
-{
-    if (buffer_.size() >= kFlushThreshold)
-        flush();
-}
+    void header()
+    {
+        put(kBanner);
+        put(kInclude);
+    }
 
-void ModuleWriter::flush()
-{
-    if (buffer_.empty())
-        return;
-    sink_.write(buffer_);
-    buffer_.clear();
-}
+    void index(const std::vector<std::string> &names)
+    {
+        put("\n\nint snippet_count=" + decimal(names.size()) + ";\n");
+        put("\n");
+        put("const char *snippet_name[" + decimal(names.size() + 1) + "]={\n");
+        for (const std::string &name : names) {
+            buffer_ += '"';
+            append_name_literal(buffer_, name);
+            buffer_ += "\",\n";
+            maybe_flush();
+        }
+        put(kTableEnd);
+    }
 
-void ModuleWriter::header()
-{
-    put(kBanner);
-    put(kInclude);
-}
-
-void ModuleWriter::index(const std::vector<std::string> &names)
-{
-    put("\n\nint snippet_count=" + decimal(names.size()) + ";\n");
-    put("\n");
-    put("const char *snippet_name[" + decimal(names.size() + 1) + "]={\n");
-    for (const std::string &name : names) {
-        buffer_ += '"';
-        append_name_literal(buffer_, name);
-        buffer_ += "\",\n";
+    void source_begin(std::size_t count)
+    {
+        put("\n\nconst char *snippet_source[" + decimal(count + 1) + "]={\n");
+    }
+    void source_entry_begin()
+    {
+        put("\"");
+        after_question_ = false;
+    }
+    void source_bytes(std::string_view bytes)
+    {
+        after_question_ = append_source_escaped(buffer_, bytes, after_question_);
         maybe_flush();
     }
-    put(kTableEnd);
-}
+    void source_entry_end() { put("\",\n"); }
+    void source_end() { put(kTableEnd); }
 
-void ModuleWriter::source_begin(std::size_t count)
-{
-    put("\n\nconst char *snippet_source[" + decimal(count + 1) + "]={\n");
-}
+    void dispatch_begin() { put(kDispatchBegin); }
 
-void ModuleWriter::source_entry_begin()
-{
-    put("\"");
-}
-
-void ModuleWriter::source_bytes(std::string_view bytes)
-{
-    append_source_escaped(buffer_, bytes);
-    maybe_flush();
-}
-
-void ModuleWriter::source_entry_end()
-{
-    put("\",\n");
-}
-
-void ModuleWriter::source_end()
-{
-    put(kTableEnd);
-}
-
-void ModuleWriter::dispatch_begin()
-{
-    put(kDispatchBegin);
-}
-
-void ModuleWriter::case_begin(std::size_t number, std::string_view name)
-{
-    buffer_ += "\n     case ";
-    buffer_ += decimal(number);
-    buffer_ += ":{ /* ";
-    append_name_comment(buffer_, name);
-    buffer_ += " */\n\n\n";
-    maybe_flush();
-}
-
-void ModuleWriter::case_bytes(std::string_view bytes)
-{
-    if (bytes.size() >= kFlushThreshold) {  // large blocks skip the copy into the buffer
-        flush();
-        sink_.write(bytes);
-        return;
+    void case_begin(std::size_t number, std::string_view name)
+    {
+        buffer_ += "\n     case ";
+        buffer_ += decimal(number);
+        buffer_ += ":{ /* ";
+        append_name_comment(buffer_, name);
+        buffer_ += " */\n\n\n";
+        if (options_.line_directives)
+            line_directive(1, std::string(name) + ".cairo");
+        maybe_flush();
     }
-    put(bytes);
-}
 
-void ModuleWriter::case_end()
-{
-    put(kCaseEnd);
-}
+    void case_bytes(std::string_view bytes)
+    {
+        if (bytes.size() >= kFlushThreshold) {  // large blocks skip the copy into the buffer
+            flush();
+            if (options_.line_directives)
+                lines_ += count_lines(bytes);
+            sink_.write(bytes);
+            return;
+        }
+        put(bytes);
+    }
 
-void ModuleWriter::dispatch_end()
-{
-    put(kDispatchEnd);
-}
+    void case_end()
+    {
+        // The directive back to the module goes after the second newline: the
+        // first may be taken by a line splice at the end of the snippet.
+        put(kCaseEnd.substr(0, 2));
+        if (options_.line_directives)
+            line_directive(lines_written() + 2, options_.module_file);
+        put(kCaseEnd.substr(2));
+    }
 
-void ModuleWriter::util()
-{
-    put(kNameToNumber);
-    put(kPngBackground);
-    put(kSvgBackground);
-}
+    void dispatch_end() { put(kDispatchEnd); }
 
-std::string render_module(const std::vector<std::string> &names,
-                          const std::vector<std::string> &texts)
+    void util()
+    {
+        put(kNameToNumber);
+        put(kPngBackground);
+        put(kSvgBackground);
+    }
+
+    void flush()
+    {
+        if (buffer_.empty())
+            return;
+        if (options_.line_directives)
+            lines_written();
+        sink_.write(buffer_);
+        buffer_.clear();
+        counted_ = 0;
+    }
+
+private:
+    static std::size_t count_lines(std::string_view bytes)
+    {
+        return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    }
+
+    // Newlines written so far, the buffer included.
+    std::size_t lines_written()
+    {
+        lines_ += count_lines(std::string_view(buffer_).substr(counted_));
+        counted_ = buffer_.size();
+        return lines_;
+    }
+
+    // "#line <line> "<file>"" on a line of its own; the caller stands at the
+    // start of a line.
+    void line_directive(std::size_t line, std::string_view file)
+    {
+        buffer_ += "#line ";
+        buffer_ += decimal(line);
+        buffer_ += " \"";
+        append_name_literal(buffer_, file);
+        buffer_ += "\"\n";
+        maybe_flush();
+    }
+
+    void put(std::string_view bytes)
+    {
+        buffer_.append(bytes);
+        maybe_flush();
+    }
+
+    void maybe_flush()
+    {
+        if (buffer_.size() >= kFlushThreshold)
+            flush();
+    }
+
+    Sink &sink_;
+    const ModuleOptions &options_;
+    std::string buffer_;
+    bool after_question_ = false;  // the source text so far ends in '?'
+    std::size_t lines_ = 0;        // newlines handed to the sink, and counted in the buffer
+    std::size_t counted_ = 0;      // how much of the buffer lines_ covers
+};
+
+}  // namespace
+
+bool write_module(Sink &sink, const std::vector<std::string> &names, const ReadSnippet &read,
+                  const ModuleOptions &options)
 {
-    StringSink sink;
-    ModuleWriter writer(sink);
+    ModuleWriter writer(sink, options);
     writer.header();
     writer.index(names);
+
     writer.source_begin(names.size());
+    const EmitBytes to_source = [&](std::string_view bytes) { writer.source_bytes(bytes); };
     for (std::size_t i = 0; i < names.size(); ++i) {
         writer.source_entry_begin();
-        writer.source_bytes(texts.at(i));
+        if (!read(i, to_source))
+            return false;
         writer.source_entry_end();
     }
     writer.source_end();
+
     writer.dispatch_begin();
+    const EmitBytes to_case = [&](std::string_view bytes) { writer.case_bytes(bytes); };
     for (std::size_t i = 0; i < names.size(); ++i) {
         writer.case_begin(i, names[i]);
-        writer.case_bytes(texts.at(i));
+        if (!read(i, to_case))
+            return false;
         writer.case_end();
     }
     writer.dispatch_end();
     writer.util();
     writer.flush();
+    return true;
+}
+
+std::string render_module(const std::vector<std::string> &names,
+                          const std::vector<std::string> &texts, const ModuleOptions &options)
+{
+    StringSink sink;
+    write_module(
+        sink, names,
+        [&](std::size_t index, const EmitBytes &emit) {
+            emit(texts.at(index));
+            return true;
+        },
+        options);
     return std::move(sink.text);
 }
 

@@ -1,13 +1,15 @@
 // The text of a generated snippet module ("snippets.c").
 //
-// ModuleWriter produces the module front to back in one pass. It does not touch
-// the file system: the caller decides where the bytes go (a Sink) and feeds the
-// snippet texts in, in whatever blocks it reads them. That keeps the exact text
-// of the module in one place, testable and fuzzable without files.
+// write_module produces the module front to back in one pass. It does not touch
+// the file system: the caller decides where the bytes go (a Sink) and how a
+// snippet's text is read (from a file, from memory). That keeps the exact text
+// of the module and the order of its sections in one place, testable and
+// fuzzable without files.
 #ifndef QUILLKIT_GENERATOR_MODULE_WRITER_H
 #define QUILLKIT_GENERATOR_MODULE_WRITER_H
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,13 +31,17 @@ public:
     std::string text;
 };
 
-// Escapes for the three places a snippet's bytes or name appear in the module.
-// Each appends to `out`.
+// Escapes for the places a snippet's bytes or name appear in the module. Each
+// appends to `out`. In both tables a '?' that follows a '?' is written "\?",
+// so that no trigraph forms where a compiler reads them (strict C modes): the
+// strings read back the same either way.
 
 // A snippet's text inside the source table's literal: every line of the file
 // becomes a literal of its own ("...\n" newline "..."), with '"', '\' and CR
-// escaped and every other byte kept as it is.
-void append_source_escaped(std::string &out, std::string_view bytes);
+// escaped and every other byte kept as it is. The text may come in blocks:
+// `after_question` says whether the text before `bytes` ended in '?', and the
+// result whether `bytes` do.
+bool append_source_escaped(std::string &out, std::string_view bytes, bool after_question = false);
 
 // A snippet name as the body of a C string literal: '"', '\', newline and CR
 // get their short escapes, other control bytes a three-digit octal escape;
@@ -43,52 +49,43 @@ void append_source_escaped(std::string &out, std::string_view bytes);
 void append_name_literal(std::string &out, std::string_view name);
 
 // A snippet name inside the case label's block comment: unchanged, except that
-// a '/' that would close the comment is written as "\/".
+// a '/' that would close the comment is written as "\/". That covers a '*' and
+// a '/' joined by a line splice, whose backslash may also be the trigraph
+// "??/".
 void append_name_comment(std::string &out, std::string_view name);
 
-// Writes the module's sections in order. Section by section:
-//   header();
-//   index(names);
-//   source_begin(n); { source_entry_begin(); source_bytes(...)*; source_entry_end(); }*n;
-//   source_end(); dispatch_begin(); { case_begin(i, name); case_bytes(...)*; case_end(); }*n;
-//   dispatch_end(); util();
-// Output is buffered; flush() hands the rest to the sink (the destructor does not).
-class ModuleWriter {
-public:
-    explicit ModuleWriter(Sink &sink);
-    ModuleWriter(const ModuleWriter &) = delete;
-    ModuleWriter &operator=(const ModuleWriter &) = delete;
-
-    void header();
-    void index(const std::vector<std::string> &names);
-
-    void source_begin(std::size_t count);
-    void source_entry_begin();
-    void source_bytes(std::string_view bytes);
-    void source_entry_end();
-    void source_end();
-
-    void dispatch_begin();
-    void case_begin(std::size_t number, std::string_view name);
-    void case_bytes(std::string_view bytes);
-    void case_end();
-    void dispatch_end();
-
-    void util();
-
-    void flush();
-
-private:
-    void put(std::string_view bytes);
-    void maybe_flush();
-
-    Sink &sink_;
-    std::string buffer_;
+// How a module is written beyond its fixed text.
+struct ModuleOptions {
+    // Adds a "#line" directive before each pasted snippet (line 1 of the
+    // snippet's file, "<name>.cairo") and one after it (the module's own file
+    // and true line), so that a compiler reports errors in a snippet at the
+    // snippet's file and line. Each directive is a line of its own inserted
+    // after a newline of the plain module: without them the module is the
+    // plain one, byte for byte.
+    bool line_directives = false;
+    // The module's file name as the compiler will be given it, for the
+    // directives after the pasted snippets.
+    std::string module_file = "snippets.c";
 };
+
+// Hands the bytes of one snippet's text to `emit`, in order and in blocks of
+// any size.
+using EmitBytes = std::function<void(std::string_view)>;
+// Reads the text of snippet `index` (0 to names.size() - 1) into `emit`.
+// Returns false when it cannot; the module is then abandoned.
+using ReadSnippet = std::function<bool(std::size_t index, const EmitBytes &emit)>;
+
+// Writes a whole module for the snippets `names`, front to back, into `sink`:
+// banner and include, count and name table, source table, dispatcher, fixed
+// functions. Each snippet's text is read twice through `read`, once for the
+// source table and once for the dispatcher, in snippet order. Returns false,
+// with the module cut short, as soon as `read` does.
+bool write_module(Sink &sink, const std::vector<std::string> &names, const ReadSnippet &read,
+                  const ModuleOptions &options = {});
 
 // The whole module for snippets given in memory (names and texts side by side).
 std::string render_module(const std::vector<std::string> &names,
-                          const std::vector<std::string> &texts);
+                          const std::vector<std::string> &texts, const ModuleOptions &options = {});
 
 }  // namespace quillkit
 

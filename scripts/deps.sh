@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev librsvg2-dev libx11-dev libxrender-dev
   xvfb xxd fonts-dejavu-core
-  lintian dpkg-dev file man-db
+  lintian dpkg-dev file man-db meson
 )
 
 missing=()

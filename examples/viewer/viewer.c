@@ -12,7 +12,7 @@
 #define _XOPEN_SOURCE 700
 
 #include "gallery.h"
-#include "snippets.h"
+#include <quillkit/snippets.h>
 
 #include <errno.h>
 #include <limits.h>

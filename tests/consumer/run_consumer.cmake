@@ -6,14 +6,19 @@
 #   STEP=pkgconfig_static  cc with the static archives, C linker only
 #   STEP=cmake_shared      find_package(quillkit), shared targets
 #   STEP=cmake_static      find_package(quillkit), _static targets
-#   STEP=embedded          add_subdirectory() of the source tree
+#   STEP=embedded          add_subdirectory() of the source tree, with a snippet module
+#   STEP=snippets_cmake    quillkit_add_snippets() against the installed tree, built
+#                          again after a snippet is edited
+#   STEP=snippets_pkgconfig  quillmake and cc with the quillkit-snippets pkg-config module
+#   STEP=snippets_meson    Meson with dependency('quillkit-snippets'), built again after
+#                          a snippet is edited (skipped without meson)
 #   STEP=uninstall         install into a fresh prefix, then the uninstall target
 #   STEP=debian            cpack -G DEB, lintian, a consumer of the unpacked packages
 #   STEP=manpages          the manual pages render without a warning
 #
 # Expects BUILD_DIR, CONFIG (may be empty), WORK_DIR, PREFIX, SOURCE_DIR (the
 # kit's source tree), C_COMPILER, GENERATOR, PKG_CONFIG, EXTRA_FLAGS (for
-# sanitizer builds), SANITIZED.
+# sanitizer builds), SANITIZED, HAVE_RSVG (whether the kit draws SVG).
 set(project_dir ${SOURCE_DIR}/tests/consumer)
 separate_arguments(extra UNIX_COMMAND "${EXTRA_FLAGS}")
 set(config_args)
@@ -63,6 +68,40 @@ function(pkg_config_flags out_var)
   string(STRIP "${run_output}" flags)
   separate_arguments(flags UNIX_COMMAND "${flags}")
   set(${out_var} "${flags}" PARENT_SCOPE)
+endfunction()
+
+# run_in(<dir> <what> <command>...): run() with <dir> as working directory.
+function(run_in dir what)
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${dir}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 600)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${ARGN}\n${out}\n${err}")
+  endif()
+  set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# The snippet program's second argument: whether SVG backgrounds draw.
+set(svg_arg nosvg)
+if(HAVE_RSVG)
+  set(svg_arg svg)
+endif()
+
+# A fresh copy of the snippet consumer in WORK_DIR/src, to build and edit.
+function(copy_snippet_project)
+  file(REMOVE_RECURSE ${WORK_DIR})
+  file(COPY ${project_dir}/snippets/ DESTINATION ${WORK_DIR}/src)
+  file(MAKE_DIRECTORY ${WORK_DIR}/run)
+endfunction()
+
+# Turns the rounded rectangle of the copied snippets from red to blue.
+function(edit_rounded_snippet)
+  set(file ${WORK_DIR}/src/rounded.cairo)
+  file(READ ${file} text)
+  string(REPLACE "cairo_set_source_rgb (cr, 1, 0, 0)" "cairo_set_source_rgb (cr, 0, 0, 1)" edited "${text}")
+  if(edited STREQUAL text)
+    message(FATAL_ERROR "rounded.cairo has no red source to edit")
+  endif()
+  file(WRITE ${file} "${edited}")
 endfunction()
 
 set(ENV{PKG_CONFIG_PATH} ${PREFIX}/lib/pkgconfig)
@@ -133,6 +172,63 @@ elseif(STEP STREQUAL "embedded")
     message(FATAL_ERROR "the embedded quillkit added tests:\n${run_output}")
   endif()
   run("consumer of the embedded kit" ${WORK_DIR}/consumer)
+  message(STATUS "${run_output}")
+  run_in(${WORK_DIR} "snippet program of the embedded kit" ${WORK_DIR}/check_snippets ffff0000 ${svg_arg})
+  message(STATUS "${run_output}")
+
+elseif(STEP STREQUAL "snippets_cmake")
+  copy_snippet_project()
+  run("configure the snippet program" ${CMAKE_COMMAND} -S ${WORK_DIR}/src -B ${WORK_DIR}/build
+      -G ${GENERATOR} -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_PREFIX_PATH=${PREFIX}
+      -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF
+      "-DCMAKE_C_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
+  if(NOT run_output MATCHES "quillkit package: ${PREFIX}/")
+    message(FATAL_ERROR "find_package(quillkit) did not pick the package in ${PREFIX}:\n${run_output}")
+  endif()
+  run("build the snippet program" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+  run_in(${WORK_DIR}/run "the snippet program" ${WORK_DIR}/build/check_snippets ffff0000 ${svg_arg})
+  # Only the edited snippet's module is made again, and the program shows it.
+  edit_rounded_snippet()
+  run("build again after the edit" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+  if(NOT run_output MATCHES "Generating the snippet module of check_snippets")
+    message(FATAL_ERROR "editing a snippet did not make the module again:\n${run_output}")
+  endif()
+  run_in(${WORK_DIR}/run "the snippet program after the edit" ${WORK_DIR}/build/check_snippets ff0000ff ${svg_arg})
+  message(STATUS "${run_output}")
+
+elseif(STEP STREQUAL "snippets_pkgconfig")
+  copy_snippet_project()
+  run("pkg-config --variable=quillmake" ${PKG_CONFIG} --variable=quillmake quillkit-snippets)
+  string(STRIP "${run_output}" quillmake)
+  file(REAL_PATH "${quillmake}" quillmake)
+  if(NOT quillmake STREQUAL "${PREFIX}/bin/quillmake")
+    message(FATAL_ERROR "quillkit-snippets names the generator '${quillmake}', not ${PREFIX}/bin/quillmake")
+  endif()
+  run_in(${WORK_DIR}/src "the installed quillmake" ${quillmake} rounded.cairo png.cairo svg.cairo)
+  pkg_config_flags(flags --cflags --libs quillkit-snippets)
+  # The generated module compiles unchanged with nothing but these flags.
+  run_in(${WORK_DIR}/src "compile the module and the program through pkg-config" ${C_COMPILER}
+      ${c_flags} snippets.c check_snippets.c -o ${WORK_DIR}/check_snippets ${flags} ${extra})
+  set(ENV{LD_LIBRARY_PATH} ${PREFIX}/lib)
+  run_in(${WORK_DIR}/run "the snippet program built through pkg-config" ${WORK_DIR}/check_snippets ffff0000 ${svg_arg})
+  message(STATUS "${run_output}")
+
+elseif(STEP STREQUAL "snippets_meson")
+  find_program(MESON meson)
+  if(NOT MESON)
+    message(STATUS "SKIPPED: meson is not installed (Debian package meson)")
+    return()
+  endif()
+  copy_snippet_project()
+  set(ENV{CFLAGS} "${EXTRA_FLAGS}")
+  set(ENV{LDFLAGS} "${EXTRA_FLAGS}")
+  set(ENV{LD_LIBRARY_PATH} ${PREFIX}/lib)
+  run("meson setup" ${MESON} setup ${WORK_DIR}/build ${WORK_DIR}/src)
+  run("meson compile" ${MESON} compile -C ${WORK_DIR}/build)
+  run_in(${WORK_DIR}/run "the snippet program built by Meson" ${WORK_DIR}/build/check_snippets ffff0000 ${svg_arg})
+  edit_rounded_snippet()
+  run("meson compile after the edit" ${MESON} compile -C ${WORK_DIR}/build)
+  run_in(${WORK_DIR}/run "the Meson-built program after the edit" ${WORK_DIR}/build/check_snippets ff0000ff ${svg_arg})
   message(STATUS "${run_output}")
 
 elseif(STEP STREQUAL "uninstall")

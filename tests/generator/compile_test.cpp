@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ std::vector<SnippetFile> odd_snippets()
         {".cairo", "cairo_set_source_rgba (cr, 0, 0, 0, 1); cairo_rectangle (cr, 8, 8, 16, 16);\n"
                    "cairo_fill (cr); /* pixel: ff000000 */\n"},
         {"x.cairo.cairo", "{ int snippet_no = 3; (void) snippet_no; }\n"},
+        // Trigraphs: the strict modes read them, so the tables must not hold
+        // any (the pasted code is the user's own: here they are in a comment).
+        {"what?\?!.cairo", "/* ?\?= ?\?( */ cairo_set_source_rgb (cr, 0, 0.5, 0.5);\n"
+                           "cairo_rectangle (cr, 8, 8, 16, 16);\n"
+                           "cairo_fill (cr); /* pixel: ff008080 ??/ */\n"},
     };
 }
 
@@ -77,7 +83,7 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
     ASSERT_EQ(made.status, 0) << made.err;
     const std::string module = quillkit_test::read_file(dir / "snippets.c");
     quillkit_test::ModuleTables tables;
-    ASSERT_EQ(quillkit_test::read_tables(module, tables), "");
+    ASSERT_EQ(quillkit_test::read_tables(module, tables, true), "");
     ASSERT_EQ(tables.names.size(), snippets.size() + 1);
     for (std::size_t i = 0; i < snippets.size(); ++i) {
         const SnippetFile &file = snippets[i];
@@ -108,5 +114,40 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
 }
 
 INSTANTIATE_TEST_SUITE_P(Standards, CompileTest, ::testing::Values("c99", "c11"));
+
+// A module with line directives: the compiler reports an error in a snippet
+// at the snippet's file and line, and one in the module's own text at its
+// true line in the module.
+class LineDirectiveTest : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(LineDirectiveTest, ErrorsLandWhereTheirTextIs)
+{
+    ScratchDir dir;
+    dir.write("good.cairo", "cairo_fill (cr);\n");
+    dir.write("bad.cairo", "cairo_set_source_rgb (cr, 0, 0, 0);\n\ndouble y = undeclared_y;\n");
+    dir.write("q\"?\?=.cairo", "int ok = 1;\nint x = undeclared_x; (void) ok;");
+    const quillkit_test::RunResult made = quillkit_test::run_quillmake(
+        dir.path(), {"--line-directives", "good.cairo", "bad.cairo", "q\"?\?=.cairo"});
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    // Where the module's own text names buffer first (1-based).
+    const std::string module = quillkit_test::read_file(dir / "snippets.c");
+    const std::size_t at = module.find("char *buffer;");
+    ASSERT_NE(at, std::string::npos);
+    const auto buffer_line = 1 + std::count(module.begin(), module.begin() + at, '\n');
+
+    std::vector<std::string> cc{kCCompiler,  std::string("-std=") + GetParam(),       "-I",
+                                kCompileDir, "-Werror=implicit-function-declaration", "-Dbuffer=@"};
+    cc.insert(cc.end(), std::begin(kCairoCflags), std::end(kCairoCflags));
+    cc.insert(cc.end(), {"-c", "snippets.c", "-o", "snippets.o"});
+    const quillkit_test::RunResult built =
+        quillkit_test::run_program(cc, quillkit_test::in_dir(dir.path()));
+    EXPECT_NE(built.status, 0);
+    for (const std::string &place : {std::string("bad.cairo:3:"), std::string("q\"?\?=.cairo:2:"),
+                                     "snippets.c:" + std::to_string(buffer_line) + ":"})
+        EXPECT_NE(built.err.find(place), std::string::npos) << place << " in\n" << built.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Standards, LineDirectiveTest, ::testing::Values("c99", "gnu11"));
 
 }  // namespace

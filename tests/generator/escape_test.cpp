@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -55,7 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SourceForm{"\t\v\f", "\"\t\v\f\",\n"},            // other bytes kept
                       SourceForm{"a\0b"s, "\"a\0b\",\n"s},
                       SourceForm{"\x80\xC3\xA9\xFF", "\"\x80\xC3\xA9\xFF\",\n"},
-                      SourceForm{"%s %i %%", "\"%s %i %%\",\n"}));  // never a format
+                      SourceForm{"%s %i %%", "\"%s %i %%\",\n"},  // never a format
+                      // A '?' after a '?' is escaped: no trigraph, in any mode.
+                      SourceForm{"?\?=", "\"?\\?=\",\n"}, SourceForm{"???", "\"?\\?\\?\",\n"},
+                      SourceForm{"?x?", "\"?x?\",\n"}, SourceForm{"?\n?", "\"?\\n\"\n\"?\",\n"}));
 
 struct NameForm {
     std::string name;
@@ -103,7 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
         NameForm{"*\\\n/", "\"*\\\\\\n/\"", "*\\\n\\/"},              // splice between * and /
         NameForm{"*\\ \t\n/", "\"*\\\\ \\011\\n/\"", "*\\ \t\n\\/"},  // gcc's splice with blanks
         NameForm{"*\\\r/", "\"*\\\\\\r/\"", "*\\\r\\/"},              // a lone CR ends a line too
-        NameForm{"*\\\r\n/", "\"*\\\\\\r\\n/\"", "*\\\r\n\\/"}));
+        NameForm{"*\\\r\n/", "\"*\\\\\\r\\n/\"", "*\\\r\n\\/"},
+        NameForm{"a?\?=", "\"a?\\?=\"", "a?\?="},                // no trigraph in the table
+        NameForm{"*?\?/\n/", "\"*?\\?/\\n/\"", "*?\?/\n\\/"}));  // "??/" splices too
 
 TEST(CountTest, CountsAndSizesGrowWithTheirDigits)
 {
@@ -169,7 +175,10 @@ std::vector<std::string> tricky_names()
                                    "\xff\x80*/",
                                    "%s%%",
                                    "?\?/",
-                                   "?\?=x"};
+                                   "?\?=x",
+                                   "???",
+                                   "*?\?/\n/",
+                                   "*?\?/ \r\n/"};
     std::string all_bytes;
     for (int b = 1; b < 256; ++b)
         all_bytes += static_cast<char>(b);
@@ -179,10 +188,10 @@ std::vector<std::string> tricky_names()
 
 std::vector<std::string> tricky_texts()
 {
-    std::vector<std::string> texts{"",       "\n",       "\r\n",       "\r",      "\"",
-                                   "\\",     "\\\n",     "\\\r\n",     "a\0b"s,   "\0"s,
-                                   "?\?/\n", "\x80\xff", "no newline", "\n\n\n",  "\"\\n\"",
-                                   "\t\v\f", "*/",       "/*",         "case 9:", "}break;\n"};
+    std::vector<std::string> texts{
+        "",      "\n",     "\r\n",   "\r",       "\"",         "\\",       "\\\n",    "\\\r\n",
+        "a\0b"s, "\0"s,    "?\?/\n", "\x80\xff", "no newline", "\n\n\n",   "\"\\n\"", "???",
+        "?\?(",  "\t\v\f", "*/",     "/*",       "case 9:",    "}break;\n"};
     std::string all_bytes;
     for (int b = 0; b < 256; ++b)
         all_bytes += static_cast<char>(b);
@@ -190,7 +199,10 @@ std::vector<std::string> tricky_texts()
     return texts;
 }
 
-TEST(RoundTripTest, TablesDecodeToTheExactInput)
+// Read back as gcc's gnu modes do (no trigraphs) and as the strict modes do.
+class RoundTripTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(RoundTripTest, TablesDecodeToTheExactInput)
 {
     // Every tricky name with every tricky text, all in one module.
     std::vector<std::string> names, texts;
@@ -201,13 +213,63 @@ TEST(RoundTripTest, TablesDecodeToTheExactInput)
         }
     const std::string module = quillkit::render_module(names, texts);
     quillkit_test::ModuleTables tables;
-    ASSERT_EQ(quillkit_test::read_tables(module, tables), "");
+    ASSERT_EQ(quillkit_test::read_tables(module, tables, GetParam()), "");
     ASSERT_EQ(tables.names.size(), names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(tables.names[i], names[i]) << i;
         EXPECT_EQ(tables.sources[i], texts[i]) << i;
     }
-    EXPECT_EQ(quillkit_test::check_dispatcher(module, tables.end, names, texts), "");
+    EXPECT_EQ(quillkit_test::check_dispatcher(module, tables.end, names, texts, GetParam()), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Trigraphs, RoundTripTest, ::testing::Bool(),
+                         [](const auto &p) { return p.param ? "read" : "ignored"; });
+
+TEST(LineDirectiveTest, AddOnlyDirectiveLinesWithTrueNumbers)
+{
+    // Every tricky name with a few texts that end in awkward places: without a
+    // newline, in a line splice, in a CR.
+    std::vector<std::string> names, texts;
+    for (const std::string &name : tricky_names())
+        for (const std::string text : {"", "x();\n", "a\nb", "s \\", "s ?\?/", "c\r", "\n\n"}) {
+            names.push_back(name);
+            texts.push_back(text);
+        }
+    for (const std::string file : {"snippets.c", "out/q\"?\?=.c"}) {
+        quillkit::ModuleOptions options;
+        options.line_directives = true;
+        options.module_file = file;
+        EXPECT_EQ(quillkit_test::check_line_directives(
+                      quillkit::render_module(names, texts, options),
+                      quillkit::render_module(names, texts), names, file),
+                  "");
+    }
+}
+
+// The checker must see a wrong number or a changed byte, or the test above
+// proves nothing.
+TEST(LineDirectiveTest, CheckerSeesWrongDirectives)
+{
+    quillkit::ModuleOptions options;
+    options.line_directives = true;
+    const std::string plain = quillkit::render_module({"a"}, {"x();\n"});
+    const std::string with = quillkit::render_module({"a"}, {"x();\n"}, options);
+    ASSERT_EQ(quillkit_test::check_line_directives(with, plain, {"a"}, "snippets.c"), "");
+    const std::size_t at = with.find("#line 1 ");
+    ASSERT_NE(at, std::string::npos);
+    for (const auto &[from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"#line 1 \"a.cairo\"", "#line 2 \"a.cairo\""},
+             {"#line 1 \"a.cairo\"", "#line 1 \"b.cairo\""},
+             {"#line 1 \"a.cairo\"\n", ""},
+             {"x();", "x(); "}}) {
+        std::string bad = with;
+        bad.replace(bad.find(from), from.size(), to);
+        EXPECT_NE(quillkit_test::check_line_directives(bad, plain, {"a"}, "snippets.c"), "") << to;
+    }
+    std::string renumbered = with;
+    const std::size_t after = renumbered.rfind("#line ") + 6;
+    renumbered.insert(after, "1");
+    EXPECT_NE(quillkit_test::check_line_directives(renumbered, plain, {"a"}, "snippets.c"), "");
 }
 
 // The reader itself must reject what a compiler rejects, or the round trips
@@ -217,6 +279,9 @@ TEST(ReaderTest, RejectsBrokenLiterals)
     std::string out;
     EXPECT_EQ(quillkit_test::decode_literal_body("a\\\"b\\\\\\101\\x41\\?", out), "");
     EXPECT_EQ(out, "a\"b\\AA?");
+    // Written with "?\?" so that this file's own compiler sees no trigraphs.
+    EXPECT_EQ(quillkit_test::replace_trigraphs("?\?=?\?(?\?/?\?)?\?'?\?<?\?!?\?>?\?-?\?\?=?\?x"),
+              "#[\\]^{|}~?#?\?x");
     for (const char *broken : {"a\"b", "a\nb", "a\rb", "a\\", "\\q", "\\x", "\\x100", "\\400"}) {
         out.clear();
         EXPECT_NE(quillkit_test::decode_literal_body(broken, out), "") << broken;

@@ -249,8 +249,30 @@ std::string decode_literal_body(std::string_view body, std::string &out)
     return {};
 }
 
-std::string read_tables(std::string_view module, ModuleTables &tables)
+std::string replace_trigraphs(std::string_view text)
 {
+    constexpr std::string_view kFrom = "=(/)'<!>-";
+    constexpr std::string_view kTo = "#[\\]^{|}~";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t which = i + 2 < text.size() && text[i] == '?' && text[i + 1] == '?'
+                                      ? kFrom.find(text[i + 2])
+                                      : std::string_view::npos;
+        if (which == std::string_view::npos) {
+            out += text[i];
+        } else {
+            out += kTo[which];
+            i += 2;
+        }
+    }
+    return out;
+}
+
+std::string read_tables(std::string_view raw, ModuleTables &tables, bool trigraphs)
+{
+    const std::string replaced = trigraphs ? replace_trigraphs(raw) : std::string();
+    const std::string_view module = trigraphs ? std::string_view(replaced) : raw;
     Cursor in(module, 0);
     if (!in.take_raw(kHeader))
         return "banner or include line missing";
@@ -268,10 +290,21 @@ std::string read_tables(std::string_view module, ModuleTables &tables)
     return {};
 }
 
-std::string check_dispatcher(std::string_view module, std::size_t pos,
-                             const std::vector<std::string> &names,
-                             const std::vector<std::string> &texts)
+std::string check_dispatcher(std::string_view raw, std::size_t pos,
+                             const std::vector<std::string> &raw_names,
+                             const std::vector<std::string> &raw_texts, bool trigraphs)
 {
+    if (trigraphs) {
+        std::vector<std::string> names, texts;
+        for (const std::string &name : raw_names)
+            names.push_back(replace_trigraphs(name));
+        for (const std::string &text : raw_texts)
+            texts.push_back(replace_trigraphs(text));
+        return check_dispatcher(replace_trigraphs(raw), pos, names, texts, false);
+    }
+    const std::string_view module = raw;
+    const std::vector<std::string> &names = raw_names;
+    const std::vector<std::string> &texts = raw_texts;
     if (module.substr(pos, kDispatchBegin.size()) != kDispatchBegin)
         return "snippet_do opening missing";
     pos += kDispatchBegin.size();
@@ -313,6 +346,62 @@ std::string check_dispatcher(std::string_view module, std::size_t pos,
     }
     if (module.substr(pos, kDefault.size()) != kDefault)
         return "default case missing";
+    return {};
+}
+
+std::string check_line_directives(std::string_view with, std::string_view plain,
+                                  const std::vector<std::string> &names,
+                                  std::string_view module_file)
+{
+    struct Directive {
+        std::size_t at;    // its own line number
+        std::size_t line;  // the number it gives the next line
+        std::string file;
+    };
+    std::vector<Directive> directives;
+    std::size_t j = 0;  // how much of the plain module the lines so far match
+    std::size_t number = 1;
+    for (std::size_t i = 0; i < with.size(); ++number) {
+        const std::size_t newline = with.find('\n', i);
+        const std::size_t end = newline == std::string_view::npos ? with.size() : newline + 1;
+        const std::string_view line = with.substr(i, end - i);
+        i = end;
+        if (plain.substr(j, line.size()) == line) {
+            j += line.size();
+            continue;
+        }
+        // Otherwise it must be a directive: #line <digits> "<literal>"
+        constexpr std::string_view kStart = "#line ";
+        const std::size_t quote = line.find('"');
+        if (line.substr(0, kStart.size()) != kStart || quote == std::string_view::npos ||
+            quote < kStart.size() + 2 || line[quote - 1] != ' ' ||
+            line.substr(line.size() - 2) != "\"\n")
+            return "line " + std::to_string(number) + " is neither plain text nor a directive";
+        Directive directive{number, 0, {}};
+        for (const char c : line.substr(kStart.size(), quote - 1 - kStart.size())) {
+            if (c < '0' || c > '9')
+                return "line " + std::to_string(number) + ": bad line number";
+            directive.line = directive.line * 10 + static_cast<std::size_t>(c - '0');
+        }
+        if (std::string error = decode_literal_body(
+                line.substr(quote + 1, line.size() - 2 - (quote + 1)), directive.file);
+            !error.empty())
+            return "line " + std::to_string(number) + ": " + error;
+        directives.push_back(std::move(directive));
+    }
+    if (j != plain.size())
+        return "the plain module is longer than the one with directives";
+    if (directives.size() != 2 * names.size())
+        return std::to_string(directives.size()) + " directives for " +
+               std::to_string(names.size()) + " snippets";
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const Directive &before = directives[2 * k];
+        const Directive &after = directives[2 * k + 1];
+        if (before.line != 1 || before.file != names[k] + ".cairo")
+            return "snippet " + std::to_string(k) + ": the directive before it is wrong";
+        if (after.line != after.at + 1 || after.file != module_file)
+            return "snippet " + std::to_string(k) + ": the directive after it is wrong";
+    }
     return {};
 }
 

@@ -4,6 +4,7 @@
 
 #include "process.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -21,14 +22,32 @@ inline ChildOptions in_dir(const std::filesystem::path &cwd, std::vector<std::st
     return options;
 }
 
+// The command line of quillmake with `args`.
+inline std::vector<std::string> quillmake_argv(const std::vector<std::string> &args)
+{
+    std::vector<std::string> argv{QUILLMAKE_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
+// The environment that preloads the fault shim (faults.c) with `faults`
+// ("QUILLKIT_...=value") into a program.
+inline std::vector<std::string> with_faults(std::vector<std::string> faults)
+{
+    std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0";
+    if (const char *given = std::getenv("ASAN_OPTIONS"))
+        asan += std::string(":") + given;
+    faults.push_back(std::string("LD_PRELOAD=") + QUILLKIT_FAULTS);
+    faults.push_back(asan);
+    return faults;
+}
+
 // Runs quillmake with `args` in `cwd`.
 inline RunResult run_quillmake(const std::filesystem::path &cwd,
                                const std::vector<std::string> &args,
                                std::vector<std::string> env = {})
 {
-    std::vector<std::string> argv{QUILLMAKE_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return run_program(argv, in_dir(cwd, std::move(env)));
+    return run_program(quillmake_argv(args), in_dir(cwd, std::move(env)));
 }
 
 }  // namespace quillkit_test

@@ -7,7 +7,7 @@
  * examples/snippets (and their background files), at points well inside or
  * well outside the shapes, so that antialiasing cannot reach them. */
 #include "gallery.h"
-#include "snippets.h"
+#include <quillkit/snippets.h>
 
 #include <stdarg.h>
 #include <stdint.h>

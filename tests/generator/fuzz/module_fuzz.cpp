@@ -1,8 +1,10 @@
 // Fuzz target for the module writer: random names (no NUL, as on a command
 // line) and random snippet bytes. Every literal of both tables must decode by
-// C's rules to the exact input, every case comment must end on its own label
-// line, every case must hold its snippet unchanged, and the fixed text after
-// the last case must be the same as for an empty module.
+// C's rules to the exact input, with and without trigraphs, every case comment
+// must end on its own label line, every case must hold its snippet unchanged,
+// and the fixed text after the last case must be the same as for an empty
+// module. With line directives, the module must be the plain one plus
+// directive lines that name each snippet's file and the module's true lines.
 #include "module_reader.h"
 #include "module_writer.h"
 
@@ -51,14 +53,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const std::string module = quillkit::render_module(names, texts);
 
-    quillkit_test::ModuleTables tables;
-    if (std::string error = quillkit_test::read_tables(module, tables); !error.empty())
-        fail(error);
-    if (tables.names != names)
-        fail("name table does not decode to the names");
-    if (tables.sources != texts)
-        fail("source table does not decode to the snippet bytes");
-    if (std::string error = quillkit_test::check_dispatcher(module, tables.end, names, texts);
+    for (const bool trigraphs : {false, true}) {
+        quillkit_test::ModuleTables tables;
+        if (std::string error = quillkit_test::read_tables(module, tables, trigraphs);
+            !error.empty())
+            fail(error);
+        if (tables.names != names)
+            fail("name table does not decode to the names");
+        if (tables.sources != texts)
+            fail("source table does not decode to the snippet bytes");
+        if (std::string error =
+                quillkit_test::check_dispatcher(module, tables.end, names, texts, trigraphs);
+            !error.empty())
+            fail(error);
+    }
+
+    quillkit::ModuleOptions options;
+    options.line_directives = true;
+    options.module_file = names.empty() ? "snippets.c" : names.front() + ".c";
+    if (std::string error = quillkit_test::check_line_directives(
+            quillkit::render_module(names, texts, options), module, names, options.module_file);
         !error.empty())
         fail(error);
 

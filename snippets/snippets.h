@@ -1,13 +1,16 @@
 /* snippets.h - what a generated snippets.c needs from the program that builds it.
  *
  * quillmake writes snippets.c against cairo's early interface and against an
- * svg-cairo object; this header maps those calls onto today's cairo and onto
- * librsvg, so the module compiles unchanged as C99 or later. Copy it, together
- * with cairo_compat.c, png_argb32.c and svg_cairo_rsvg.c, into a program of
- * your own and link cairo, librsvg-2.0 (pkg-config) and shapekit.
+ * svg-cairo object, and the module includes "snippets.h". This header, with
+ * the library quillkit-snippets (CMake: quillkit::snippets), maps those calls
+ * onto today's cairo and onto librsvg, so that the module compiles unchanged
+ * as C99 or later with the flags of `pkg-config --cflags quillkit-snippets`
+ * and links with its `--libs`. Where the kit was built without librsvg, every
+ * SVG background is skipped with a message.
  *
  * Snippets are C statements on `cr` drawing in the unit square; besides
- * cairo's own calls they may use the path helpers of shapekit.h.
+ * cairo's own calls they may use the path helpers of shapekit.h and the
+ * functions of the C library headers included here.
  *
  * One difference from the early interface: cairo_save and cairo_restore no
  * longer save the current path. After snippet_set_bg_png the path therefore
@@ -30,11 +33,17 @@
 #define M_PI 3.14159265358979323846
 #endif
 
+/* cairo.h turns the two early names below into names that fail to link, to
+ * point users of today's cairo at their successors; here they are real
+ * functions of this library. */
+#undef cairo_surface_create_for_image
+#undef cairo_show_surface
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-/* ---- cairo's early interface, on today's cairo (cairo_compat.c) ---- */
+/* ---- cairo's early interface, on today's cairo ---- */
 
 /* Wraps `buffer` (owned by the caller, which must keep it until the surface is
  * destroyed) as an image surface of w x h pixels, `stride` bytes per row. */
@@ -45,7 +54,7 @@ cairo_surface_t *cairo_surface_create_for_image(char *buffer, cairo_format_t for
  * current point ((0, 0) without one). The current path is left as it was. */
 void cairo_show_surface(cairo_t *cr, cairo_surface_t *surface, int w, int h);
 
-/* ---- PNG reading (png_argb32.c) ---- */
+/* ---- PNG reading ---- */
 
 /* Reads a PNG file into a malloc'd buffer of premultiplied ARGB32 pixels in
  * native byte order, and sets its width, height and row stride in bytes; the
@@ -54,7 +63,7 @@ void cairo_show_surface(cairo_t *cr, cairo_surface_t *surface, int w, int h);
  * go on as if it had been read. NULL only when even that cannot be allocated. */
 char *read_png_argb32(const char *file, int *width, int *height, int *stride);
 
-/* ---- svg-cairo, on librsvg (svg_cairo_rsvg.c) ---- */
+/* ---- svg-cairo, on librsvg ---- */
 
 typedef enum {
     SVG_CAIRO_STATUS_SUCCESS = 0,
@@ -68,8 +77,8 @@ typedef struct svg_cairo svg_cairo_t;
 
 /* Makes an empty document object in *svgc (NULL when out of memory). */
 svg_cairo_status_t svg_cairo_create(svg_cairo_t **svgc);
-/* Loads the SVG file; a failure is reported on stderr and leaves the object
- * empty. */
+/* Loads the SVG file; a failure (and, without librsvg, every call) is
+ * reported on stderr and leaves the object empty. */
 svg_cairo_status_t svg_cairo_parse(svg_cairo_t *svgc, const char *file);
 /* The document's size in whole pixels, at least 1 x 1; an empty object
  * reports 1 x 1 so that scaling by the inverse size stays valid. */
@@ -80,7 +89,7 @@ void svg_cairo_get_size(svg_cairo_t *svgc, int *width, int *height);
 svg_cairo_status_t svg_cairo_render(svg_cairo_t *svgc, cairo_t *cr);
 svg_cairo_status_t svg_cairo_destroy(svg_cairo_t *svgc);
 
-/* ---- what the generated snippets.c defines ---- */
+/* ---- what the generated snippets.c defines (quillmake) ---- */
 
 extern int snippet_count;
 extern const char *snippet_name[];
