@@ -62,7 +62,7 @@ std::vector<SnippetFile> odd_snippets()
         // any (the pasted code is the user's own: here they are in a comment).
         {"what?\?!.cairo", "/* ?\?= ?\?( */ cairo_set_source_rgb (cr, 0, 0.5, 0.5);\n"
                            "cairo_rectangle (cr, 8, 8, 16, 16);\n"
-                           "cairo_fill (cr); /* pixel: ff008080 ??/ */\n"},
+                           "cairo_fill (cr); /* pixel: ff008080 ?\?/ */\n"},
     };
 }
 
