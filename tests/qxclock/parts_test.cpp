@@ -1,5 +1,5 @@
-// parts_test.cpp - the pieces of qxclock that need no X server: the time
-// argument, the local instant it names, the frame schedule, and the frame
+// parts_test.cpp - the pieces of qxclock that need no X server: the command
+// line, the local instant --time names, the frame schedule, and the frame
 // composed from the cached face.
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -9,7 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "frame.h"
 #include "frame_clock.h"
@@ -52,10 +55,120 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeText{"3:04:05", true, 3, 4, 5}, TimeText{"10:30:45", true, 10, 30, 45},
                       TimeText{"24:00:00", false, 0, 0, 0}, TimeText{"12:60:00", false, 0, 0, 0},
                       TimeText{"12:00:60", false, 0, 0, 0}, TimeText{"1:2:3", false, 0, 0, 0},
-                      TimeText{"12:00", false, 0, 0, 0}, TimeText{"12:00:00x", false, 0, 0, 0},
-                      TimeText{"123:00:00", false, 0, 0, 0}, TimeText{"", false, 0, 0, 0},
-                      TimeText{"-1:00:00", false, 0, 0, 0}, TimeText{" 1:00:00", false, 0, 0, 0},
-                      TimeText{"12:0a:00", false, 0, 0, 0}, TimeText{"12-00-00", false, 0, 0, 0}));
+                      TimeText{"12:00", true, 12, 0, 0}, TimeText{"9:05", true, 9, 5, 0},
+                      TimeText{"12:0", false, 0, 0, 0}, TimeText{"12:00:", false, 0, 0, 0},
+                      TimeText{"12:00:00x", false, 0, 0, 0}, TimeText{"123:00:00", false, 0, 0, 0},
+                      TimeText{"", false, 0, 0, 0}, TimeText{"-1:00:00", false, 0, 0, 0},
+                      TimeText{" 1:00:00", false, 0, 0, 0}, TimeText{"12:0a:00", false, 0, 0, 0},
+                      TimeText{"12-00-00", false, 0, 0, 0}));
+
+// --- the command line ------------------------------------------------------
+
+// A command line that parses, and what it must give.
+struct GoodLine {
+    const char *name;
+    std::vector<std::string> args;
+    qxclock::Mode mode;
+    int side;
+    bool seconds;
+    const char *geometry;  // the Geometry printed as by describe(), "" for none
+};
+
+void PrintTo(const GoodLine &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// W, H, X, Y as given ('-' for not given), a negative offset as "-N".
+std::string describe(const qxclock::Geometry &g)
+{
+    auto part = [](const std::optional<int> &v, bool far) {
+        return v ? (far ? "-" : "") + std::to_string(*v) : std::string("-");
+    };
+    return part(g.width, false) + " " + part(g.height, false) + " " + part(g.x, g.x_from_right) +
+           " " + part(g.y, g.y_from_bottom);
+}
+
+bool parse(std::vector<std::string> args, qxclock::Options &opts, std::string &error)
+{
+    args.insert(args.begin(), "qxclock");
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return qxclock::parse_options(static_cast<int>(args.size()), argv.data(), opts, error);
+}
+
+class GoodLineTest : public ::testing::TestWithParam<GoodLine> {};
+
+TEST_P(GoodLineTest, Parses)
+{
+    const GoodLine &c = GetParam();
+    qxclock::Options opts;
+    std::string error;
+    ASSERT_TRUE(parse(c.args, opts, error)) << error;
+    EXPECT_EQ(opts.mode, c.mode);
+    EXPECT_EQ(opts.side(), c.side);
+    EXPECT_EQ(opts.show_seconds(), c.seconds);
+    EXPECT_EQ(describe(opts.geometry), c.geometry);
+}
+
+using qxclock::Mode;
+INSTANTIATE_TEST_SUITE_P(
+    Lines, GoodLineTest,
+    ::testing::Values(
+        GoodLine{"Nothing", {}, Mode::kWindow, 256, true, "- - - -"},
+        GoodLine{"OldWindow", {"--window", "--no-seconds"}, Mode::kWindow, 256, false, "- - - -"},
+        GoodLine{"Png", {"--png", "a.png"}, Mode::kPng, 512, false, "- - - -"},
+        GoodLine{"PngEquals",
+                 {"--png=a.png", "--size=300", "--seconds"},
+                 Mode::kPng,
+                 300,
+                 true,
+                 "- - - -"},
+        GoodLine{
+            "Geometry", {"--geometry", "300x200+10+20"}, Mode::kWindow, 256, true, "300 200 10 20"},
+        GoodLine{"XStyleGeometry",
+                 {"-geometry", "=120x90-0-5"},
+                 Mode::kWindow,
+                 256,
+                 true,
+                 "120 90 -0 -5"},
+        GoodLine{"PositionOnly",
+                 {"--geometry=+7+8", "--size", "64"},
+                 Mode::kWindow,
+                 64,
+                 true,
+                 "- - 7 8"},
+        GoodLine{"WidthOnly", {"--geometry", "300"}, Mode::kWindow, 256, true, "300 - - -"},
+        GoodLine{"HeightOnly", {"--geometry", "x300"}, Mode::kWindow, 256, true, "- 300 - -"},
+        GoodLine{
+            "Abbreviated", {"--geo", "50x50", "--no-sec"}, Mode::kWindow, 256, false, "50 50 - -"}),
+    [](const ::testing::TestParamInfo<GoodLine> &param_info) {
+        return std::string(param_info.param.name);
+    });
+
+TEST(OptionsTest, BackgroundIsAHexColourOrAName)
+{
+    qxclock::Options opts;
+    std::string error;
+    ASSERT_TRUE(parse({"--background", "#FF8000"}, opts, error)) << error;
+    ASSERT_TRUE(opts.background_rgb);
+    EXPECT_DOUBLE_EQ(opts.background_rgb->r, 1.0);
+    EXPECT_DOUBLE_EQ(opts.background_rgb->g, 128 / 255.0);
+    EXPECT_DOUBLE_EQ(opts.background_rgb->b, 0.0);
+    ASSERT_TRUE(parse({"--background=light sky blue"}, opts, error)) << error;
+    EXPECT_EQ(opts.background_name, "light sky blue");
+    EXPECT_FALSE(opts.background_rgb);
+}
+
+TEST(OptionsTest, GeometryOutsideTheRangesIsRefused)
+{
+    qxclock::Geometry g;
+    for (const char *text : {"", "0x10", "10x0", "8193x10", "10x-5", "+40000+0", "+0-40000",
+                             "4294967552x10", "10y10", "abc", "10x10+5+5+5"})
+        EXPECT_FALSE(qxclock::parse_geometry(text, g)) << '"' << text << '"';
+}
 
 // --- the instant named by --time -------------------------------------------
 
@@ -167,7 +280,7 @@ constexpr std::int64_t second_us = 1000000;
 
 struct ScheduleCase {
     std::int64_t now;
-    int fps;
+    int fps;  // frames a second, or (negative) minus the seconds between frames
     std::int64_t wait;
 };
 
@@ -176,12 +289,17 @@ void PrintTo(const ScheduleCase &c, std::ostream *os)
     *os << c.now << " us at " << c.fps << " fps";
 }
 
+qxclock::FrameRate rate_of(int fps)
+{
+    return fps > 0 ? qxclock::FrameRate{fps, 0} : qxclock::FrameRate{0, -fps};
+}
+
 class FrameScheduleTest : public ::testing::TestWithParam<ScheduleCase> {};
 
 TEST_P(FrameScheduleTest, WaitsForTheNextBoundary)
 {
     const ScheduleCase &c = GetParam();
-    EXPECT_EQ(qxclock::microseconds_to_next_frame(c.now, c.fps), c.wait)
+    EXPECT_EQ(qxclock::microseconds_to_next_frame(c.now, rate_of(c.fps)), c.wait)
         << "now " << c.now << " fps " << c.fps;
 }
 
@@ -198,7 +316,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ScheduleCase{33333, 30, 1},
                       ScheduleCase{33334, 30, 33333},   // next at 66666.6.. -> 66667
                       ScheduleCase{966667, 30, 33333},  // the last frame before the second
-                      ScheduleCase{999999, 30, 1}));
+                      ScheduleCase{999999, 30, 1},
+                      // Every 5 s: on the multiples of 5 s since the epoch.
+                      ScheduleCase{0, -5, 5 * second_us},
+                      ScheduleCase{7 * second_us, -5, 3 * second_us}, ScheduleCase{-1, -5, 1}));
 
 TEST(FrameScheduleSweepTest, EverySecondBoundaryIsAFrameAndNoneIsSkipped)
 {
@@ -208,7 +329,7 @@ TEST(FrameScheduleSweepTest, EverySecondBoundaryIsAFrameAndNoneIsSkipped)
         std::int64_t t = 5 * second_us - 1;
         int frames = 0, whole_seconds = 0;
         while (t < 7 * second_us) {
-            std::int64_t wait = qxclock::microseconds_to_next_frame(t, fps);
+            std::int64_t wait = qxclock::microseconds_to_next_frame(t, rate_of(fps));
             ASSERT_GE(wait, 1);
             ASSERT_LE(wait, (second_us + fps - 1) / fps);
             t += wait;
@@ -220,6 +341,41 @@ TEST(FrameScheduleSweepTest, EverySecondBoundaryIsAFrameAndNoneIsSkipped)
         EXPECT_EQ(whole_seconds, 3) << fps;     // 5, 6 and 7 s
     }
 }
+
+// The second hand's tip (0.32 of the side out) moves 2 pi 0.32 side / 60
+// pixels a second, the minute hand's (0.39) 2 pi 0.39 side / 3600: a frame for
+// each pixel, within the limits.
+struct RateCase {
+    int width, height;
+    bool seconds;
+    int fps, seconds_per_frame;
+};
+
+void PrintTo(const RateCase &c, std::ostream *os)
+{
+    *os << c.width << "x" << c.height << (c.seconds ? " with" : " without") << " seconds";
+}
+
+class FrameRateTest : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(FrameRateTest, FollowsTheTipsSpeed)
+{
+    const RateCase &c = GetParam();
+    const qxclock::FrameRate rate = qxclock::frame_rate_for(c.width, c.height, c.seconds);
+    EXPECT_EQ(rate.frames_per_second, c.fps);
+    EXPECT_EQ(rate.seconds_per_frame, c.seconds_per_frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FrameRateTest,
+                         ::testing::Values(RateCase{256, 256, true, 9, 0},
+                                           RateCase{256, 256, false, 0, 5},
+                                           RateCase{100, 256, true, 9, 0},  // the larger side
+                                           RateCase{512, 512, true, 18, 0},
+                                           RateCase{4096, 4096, true, 30, 0},  // at most 30
+                                           RateCase{4096, 4096, false, 0, 1},
+                                           RateCase{16, 16, true, 1, 0},  // at least 1
+                                           RateCase{16, 16, false, 0, 60},
+                                           RateCase{0, 0, false, 0, 60}));
 
 // --- the frame -------------------------------------------------------------
 
@@ -261,6 +417,30 @@ void draw_directly(Image &im, int w, int h, const timeval &tv, bool seconds)
     cairo_destroy(cr);
 }
 
+// Copies the pixels of `from` into `to`, of the same size.
+void copy(Image &from, Image &to)
+{
+    cairo_t *cr = cairo_create(to.surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, from.surface, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+}
+
+// Whether `a` and `b` differ only inside `r`.
+bool differs_only_inside(Image &a, Image &b, const qxclock::Rect &r)
+{
+    const int w = cairo_image_surface_get_width(a.surface);
+    const int h = cairo_image_surface_get_height(a.surface);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool inside = x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+            if (!inside && a.at(x, y) != b.at(x, y))
+                return false;
+        }
+    return true;
+}
+
 // Fills a surface with something that must not survive a frame.
 void scribble(Image &im)
 {
@@ -275,46 +455,69 @@ constexpr timeval evening{1781290000, 0};
 
 TEST(ClockFrameTest, FramesMatchTheClockDrawnDirectly)
 {
-    // Each frame replaces the target entirely (no earlier hands, no earlier
-    // content left over), and the cached face is the one for the current size.
+    // Each frame redraws only where the hands were and are, on the last
+    // frame: the picture must still be the clock drawn afresh, with no trace
+    // of earlier hands, and what it reports changed must hold every change.
     struct Step {
         int w, h;
         timeval tv;
         bool seconds;
     };
     const Step steps[] = {{200, 200, morning, true},
-                          {200, 200, evening, false},  // face from the cache
-                          {320, 180, evening, true},   // resized: face drawn again
-                          {200, 200, morning, false}};
-    qxclock::ClockFrame frame(false);
+                          {200, 200, {morning.tv_sec + 1, 0}, true},  // the second hand moved
+                          {200, 200, evening, false},                 // all hands moved
+                          {200, 200, morning, true},
+                          {320, 180, evening, true},  // a new size: all drawn again
+                          {320, 180, morning, false}};
+    qxclock::ClockFrame frame(std::nullopt);
+    std::unique_ptr<Image> got;
     for (const Step &s : steps) {
-        Image got(s.w, s.h), want(s.w, s.h);
-        scribble(got);
-        ASSERT_EQ(frame.draw(got.surface, s.w, s.h, s.tv, s.seconds), CAIRO_STATUS_SUCCESS);
+        if (!got || cairo_image_surface_get_width(got->surface) != s.w) {
+            got = std::make_unique<Image>(s.w, s.h);
+            scribble(*got);
+        }
+        Image before(s.w, s.h);
+        copy(*got, before);
+        const std::optional<qxclock::Rect> changed =
+            frame.draw(got->surface, s.w, s.h, s.tv, s.seconds);
+        ASSERT_TRUE(changed);
+        Image want(s.w, s.h);
         draw_directly(want, s.w, s.h, s.tv, s.seconds);
-        EXPECT_TRUE(got.same_as(want)) << s.w << "x" << s.h << " at " << s.tv.tv_sec;
+        EXPECT_TRUE(got->same_as(want)) << s.w << "x" << s.h << " at " << s.tv.tv_sec;
+        EXPECT_TRUE(differs_only_inside(before, *got, *changed)) << s.tv.tv_sec;
     }
 }
 
-TEST(ClockFrameTest, OpaqueBackgroundFillsTheOutside)
+TEST(ClockFrameTest, ASecondRedrawsLittleOfTheWindow)
 {
-    qxclock::ClockFrame frame(true);
+    // From one second to the next only the second hand moves visibly: the
+    // rectangle redrawn is a small part of the window, not all of it.
+    qxclock::ClockFrame frame(std::nullopt);
+    Image im(256, 256);
+    ASSERT_TRUE(frame.draw(im.surface, 256, 256, morning, true));
+    const auto changed = frame.draw(im.surface, 256, 256, {morning.tv_sec + 1, 0}, true);
+    ASSERT_TRUE(changed);
+    EXPECT_FALSE(changed->empty());
+    EXPECT_LT(changed->width * changed->height, 256 * 256 / 2);
+}
+
+TEST(ClockFrameTest, BackgroundFillsTheOutside)
+{
+    qxclock::ClockFrame frame(qxclock::Rgb{1.0, 0.5, 0.0});
     Image im(100, 100);
-    ASSERT_EQ(frame.draw(im.surface, 100, 100, morning, false), CAIRO_STATUS_SUCCESS);
-    std::uint32_t corner = im.at(0, 0);
-    EXPECT_EQ(corner >> 24, 0xffu);
-    EXPECT_EQ(im.at(99, 99), corner);
-    EXPECT_EQ(im.at(5, 95), corner);
+    ASSERT_TRUE(frame.draw(im.surface, 100, 100, morning, false));
+    for (auto [x, y] : {std::pair{0, 0}, {99, 99}, {5, 95}})
+        EXPECT_EQ(im.at(x, y), 0xffff8000u) << x << "," << y;
 }
 
 TEST(ClockFrameTest, EmptySizeDrawsNothing)
 {
-    qxclock::ClockFrame frame(false);
+    qxclock::ClockFrame frame(std::nullopt);
     Image im(10, 10);
     scribble(im);
     std::uint32_t before = im.at(5, 5);
-    EXPECT_EQ(frame.draw(im.surface, 0, 10, morning, true), CAIRO_STATUS_SUCCESS);
-    EXPECT_EQ(frame.draw(im.surface, 10, -3, morning, true), CAIRO_STATUS_SUCCESS);
+    EXPECT_TRUE(frame.draw(im.surface, 0, 10, morning, true)->empty());
+    EXPECT_TRUE(frame.draw(im.surface, 10, -3, morning, true)->empty());
     EXPECT_EQ(im.at(5, 5), before);
 }
 

@@ -1,0 +1,97 @@
+// x_connection.cpp - the connection to the X server, and what goes wrong on it.
+#include "x_connection.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace qxclock {
+
+namespace {
+
+// Xlib calls its error handler with the display and the error alone: what
+// the handler learns can only be kept here. Only the main thread touches it,
+// from Xlib's calls on that thread.
+struct ErrorState {
+    bool trapping = false;  // inside run_trapped: count, do not keep
+    bool trapped = false;   // an error came while trapping
+    bool pending = false;   // an error is kept for take_error()
+    XErrorEvent first{};    // the first one kept
+};
+ErrorState g_errors;
+
+int on_x_error(Display *, XErrorEvent *event)
+{
+    if (g_errors.trapping) {
+        g_errors.trapped = true;
+    } else if (!g_errors.pending) {
+        g_errors.pending = true;
+        g_errors.first = *event;
+    }
+    return 0;
+}
+
+int on_io_error(Display *)
+{
+    std::fputs("qxclock: lost the connection to the X server\n", stderr);
+    std::fflush(stderr);
+    // The objects on the stack hold nothing the kernel does not free.
+    _exit(1);
+}
+
+}  // namespace
+
+XConnection::XConnection(const std::string &name)
+{
+    name_ = XDisplayName(name.empty() ? nullptr : name.c_str());
+    XSetErrorHandler(on_x_error);
+    XSetIOErrorHandler(on_io_error);
+    display_ = XOpenDisplay(name.empty() ? nullptr : name.c_str());
+}
+
+XConnection::~XConnection()
+{
+    if (display_)
+        XCloseDisplay(display_);
+}
+
+std::string XConnection::take_error()
+{
+    if (!g_errors.pending)
+        return "";
+    g_errors.pending = false;
+    const XErrorEvent &e = g_errors.first;
+    char text[256] = "";
+    XGetErrorText(display_, e.error_code, text, sizeof text);
+    char line[400];
+    std::snprintf(line, sizeof line, "X error %s (request %d.%d, resource 0x%lx)", text,
+                  e.request_code, e.minor_code, e.resourceid);
+    return line;
+}
+
+bool XConnection::compositor_running(int screen) const
+{
+    const std::string selection = "_NET_WM_CM_S" + std::to_string(screen);
+    return XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False)) != None;
+}
+
+std::optional<Rgb> XConnection::lookup_colour(Colormap colormap, const std::string &colour) const
+{
+    XColor exact{};
+    if (!XParseColor(display_, colormap, colour.c_str(), &exact))
+        return std::nullopt;
+    return Rgb{exact.red / 65535.0, exact.green / 65535.0, exact.blue / 65535.0};
+}
+
+bool run_trapped(Display *display, void (*requests)(void *), void *closure)
+{
+    XSync(display, False);  // errors of earlier requests are not ours to hide
+    g_errors.trapping = true;
+    g_errors.trapped = false;
+    requests(closure);
+    XSync(display, False);
+    g_errors.trapping = false;
+    return !g_errors.trapped;
+}
+
+}  // namespace qxclock

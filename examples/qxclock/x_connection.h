@@ -1,0 +1,64 @@
+// x_connection.h - the connection to the X server, and what goes wrong on it.
+#ifndef QXCLOCK_X_CONNECTION_H
+#define QXCLOCK_X_CONNECTION_H
+
+#include <X11/Xlib.h>
+
+#include <optional>
+#include <string>
+
+#include "options.h"
+
+namespace qxclock {
+
+// Opens the display `name` (empty: $DISPLAY) and closes it when it goes.
+//
+// X errors do not end the program inside Xlib: the first one is kept, and
+// the main loop asks for it with take_error() and ends cleanly. Losing the
+// connection (the server went away) cannot be recovered from: Xlib's I/O
+// error handler prints one line and ends the process with status 1.
+class XConnection {
+public:
+    explicit XConnection(const std::string &name);
+    ~XConnection();
+    XConnection(const XConnection &) = delete;
+    XConnection &operator=(const XConnection &) = delete;
+
+    bool ok() const { return display_ != nullptr; }
+    Display *get() const { return display_; }
+    // The display's name as Xlib resolves it, for messages.
+    const std::string &name() const { return name_; }
+
+    // The first X error since the last call, in one line; empty if none.
+    std::string take_error();
+
+    // Whether a compositing manager runs on `screen`: it owns the selection
+    // _NET_WM_CM_S<screen> while it does.
+    bool compositor_running(int screen) const;
+
+    // Looks up an X colour name (or any form XParseColor takes).
+    std::optional<Rgb> lookup_colour(Colormap colormap, const std::string &colour) const;
+
+private:
+    Display *display_ = nullptr;
+    std::string name_;
+};
+
+// Runs the requests `sync` sends with X errors caught rather than kept for
+// take_error(); returns whether none came. `sync` must end with XSync.
+template <typename Requests>
+bool without_x_errors(Display *display, Requests sync);
+
+// The plain form of the above, used by the template.
+bool run_trapped(Display *display, void (*requests)(void *), void *closure);
+
+template <typename Requests>
+bool without_x_errors(Display *display, Requests sync)
+{
+    return run_trapped(
+        display, [](void *closure) { (*static_cast<Requests *>(closure))(); }, &sync);
+}
+
+}  // namespace qxclock
+
+#endif  // QXCLOCK_X_CONNECTION_H
