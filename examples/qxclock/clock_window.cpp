@@ -93,9 +93,7 @@ ClockWindow::ClockWindow(Display *display, int screen, const Placement &placemen
         depth_ = DefaultDepth(display, screen);
         attrs.colormap = DefaultColormap(display, screen);
     }
-    // 0 is transparent in a 32-bit visual; a 24-bit one has no alpha byte.
-    const unsigned long depth_mask = depth_ == 32 ? 0xffffffffUL : 0xffffffUL;
-    attrs.background_pixel = background ? opaque_pixel(*background) & depth_mask : 0;
+    attrs.background_pixel = background_pixel(background);
     id_ = XCreateWindow(display, root, placement.x, placement.y,
                         static_cast<unsigned>(placement.width),
                         static_cast<unsigned>(placement.height), 0, depth_, InputOutput, visual_,
@@ -103,6 +101,18 @@ ClockWindow::ClockWindow(Display *display, int screen, const Placement &placemen
     gc_ = XCreateGC(display, id_, 0, nullptr);
     wm_protocols_ = XInternAtom(display, "WM_PROTOCOLS", False);
     wm_delete_ = XInternAtom(display, "WM_DELETE_WINDOW", False);
+}
+
+unsigned long ClockWindow::background_pixel(const std::optional<Rgb> &background) const
+{
+    // 0 is transparent in a 32-bit visual; a 24-bit one has no alpha byte.
+    const unsigned long depth_mask = depth_ == 32 ? 0xffffffffUL : 0xffffffUL;
+    return background ? opaque_pixel(*background) & depth_mask : 0;
+}
+
+void ClockWindow::set_background(const std::optional<Rgb> &background)
+{
+    XSetWindowBackground(display_, id_, background_pixel(background));
 }
 
 ClockWindow::~ClockWindow()

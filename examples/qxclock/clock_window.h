@@ -51,12 +51,16 @@ public:
     GC gc() const { return gc_; }
     Colormap colormap() const { return colormap_; }
     bool translucent() const { return translucent_; }
+    // What the server paints where the clock is not drawn (none: transparent).
+    void set_background(const std::optional<Rgb> &background);
     // Another client destroyed it: nothing to destroy on the way out.
     void forget() { id_ = None; }
     // Whether `event` is the window manager asking the window to close.
     bool is_close_request(const XEvent &event) const;
 
 private:
+    unsigned long background_pixel(const std::optional<Rgb> &background) const;
+
     Display *display_;
     Window id_ = None;
     Visual *visual_ = nullptr;

@@ -47,6 +47,14 @@ public:
     std::optional<Rect> draw(cairo_surface_t *target, int width, int height, const timeval &tv,
                              bool seconds);
 
+    // Lays the face on another background (none: transparent) from the next
+    // frame on, which draws the whole picture.
+    void set_background(const std::optional<Rgb> &background)
+    {
+        background_ = background;
+        reset();
+    }
+
     // The next frame draws the whole picture (the target lost its content).
     void invalidate() { hands_.reset(); }
     // Drops the cached face too.

@@ -45,38 +45,53 @@ struct EventSummary {
     bool close = false;      // the window manager's WM_DELETE_WINDOW
     bool destroyed = false;  // another client destroyed the window
     bool resized = false;
-    bool mapped = false;  // became viewable: draw at once
-    Rect exposed;         // in window coordinates
+    bool mapped = false;              // became viewable: draw at once
+    bool compositor_changed = false;  // a compositing manager started or stopped
+    Rect exposed;                     // in window coordinates
 };
 
-// Decides the colour of the clock's clear parts, and says why when it is
-// not the one asked for. None: transparent.
-std::optional<Rgb> choose_background(const std::optional<Rgb> &asked, bool argb_visual,
-                                     bool compositor)
+// The colour of the clock's clear parts: the one asked for, else light where
+// the window cannot be translucent (no 32-bit visual, or no compositing
+// manager running), else none (transparent). Says once on stderr why it
+// chose an opaque one itself.
+class Backdrop {
+public:
+    Backdrop(const std::optional<Rgb> &asked, bool argb_visual)
+        : asked_(asked), argb_visual_(argb_visual)
+    {
+    }
+    // Whether the colour depends on the compositing manager.
+    bool follows_compositor() const { return !asked_ && argb_visual_; }
+    std::optional<Rgb> colour(bool compositor);
+
+private:
+    std::optional<Rgb> asked_;
+    bool argb_visual_;
+    bool said_ = false;
+};
+
+std::optional<Rgb> Backdrop::colour(bool compositor)
 {
-    if (asked)
-        return asked;
-    if (!argb_visual) {
-        std::fputs("qxclock: the screen has no 32-bit visual with alpha; "
-                   "using an opaque window\n",
+    if (asked_)
+        return asked_;
+    if (compositor && argb_visual_)
+        return std::nullopt;
+    if (!said_)
+        std::fputs(argb_visual_ ? "qxclock: no compositing manager is running; "
+                                  "the clock gets an opaque background\n"
+                                : "qxclock: the screen has no 32-bit visual with alpha; "
+                                  "using an opaque window\n",
                    stderr);
-        return kLightBackground;
-    }
-    if (!compositor) {
-        std::fputs("qxclock: no compositing manager is running; "
-                   "the clock gets an opaque background\n",
-                   stderr);
-        return kLightBackground;
-    }
-    return std::nullopt;
+    said_ = true;
+    return kLightBackground;
 }
 
 class WindowLoop {
 public:
-    WindowLoop(XConnection &x, ClockWindow &window, const StopSignals &signals,
+    WindowLoop(XConnection &x, ClockWindow &window, const StopSignals &signals, Backdrop &backdrop,
                const std::optional<Rgb> &background, bool seconds, const Placement &placement)
-        : x_(x), window_(window), signals_(signals), frame_(background), seconds_(seconds),
-          width_(placement.width), height_(placement.height),
+        : x_(x), window_(window), signals_(signals), backdrop_(backdrop), frame_(background),
+          seconds_(seconds), width_(placement.width), height_(placement.height),
           rate_(frame_rate_for(width_, height_, seconds))
     {
     }
@@ -93,12 +108,16 @@ private:
     bool draw_frame(std::int64_t now, const timeval &tv);
     // Shows `area` (window coordinates) from the buffer.
     void show(const Rect &area);
+    // Lays the clock on the background for whether a compositing manager
+    // runs now, drawing it all again.
+    void follow_compositor();
     // Waits for X, a signal or the next frame; false on a failed poll.
     bool wait();
 
     XConnection &x_;
     ClockWindow &window_;
     const StopSignals &signals_;
+    Backdrop &backdrop_;
     ClockFrame frame_;
     std::unique_ptr<PixelBuffer> buffer_;
     bool seconds_;
@@ -120,6 +139,10 @@ void WindowLoop::handle(const XEvent &event, EventSummary &summary)
 {
     if (buffer_ && buffer_->take_completion(event))
         return;
+    if (x_.is_compositor_change(event)) {
+        summary.compositor_changed = true;
+        return;
+    }
     switch (event.type) {
     case Expose:
         summary.exposed = unite(summary.exposed, {event.xexpose.x, event.xexpose.y,
@@ -208,6 +231,15 @@ bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
     return true;
 }
 
+void WindowLoop::follow_compositor()
+{
+    const std::optional<Rgb> background =
+        backdrop_.colour(x_.compositor_running(DefaultScreen(x_.get())));
+    window_.set_background(background);
+    frame_.set_background(background);
+    deadline_ = 0;
+}
+
 bool WindowLoop::wait()
 {
     // Sending can make Xlib read what the server sent meanwhile: then it is
@@ -253,6 +285,8 @@ int WindowLoop::run()
         }
         if (events.mapped)
             deadline_ = 0;
+        if (events.compositor_changed)
+            follow_compositor();
         exposed_ = unite(exposed_, events.exposed);
 
         if (mapped_ && !(buffer_ && buffer_->busy())) {
@@ -300,16 +334,18 @@ int run_window(const Options &opts, int argc, char **argv)
             return 2;
         }
     }
-    const bool argb = find_argb_visual(display, screen) != nullptr;
-    const std::optional<Rgb> background =
-        choose_background(asked, argb, argb && x.compositor_running(screen));
+    Backdrop backdrop(asked, find_argb_visual(display, screen) != nullptr);
+    // Watched from before the first look, so that no change is missed.
+    if (backdrop.follows_compositor())
+        x.watch_compositor(screen);
+    const std::optional<Rgb> background = backdrop.colour(x.compositor_running(screen));
 
     const Placement placement =
         place_window(opts, DisplayWidth(display, screen), DisplayHeight(display, screen));
     ClockWindow window(display, screen, placement, background);
     window.set_properties(placement, argc, argv);
     XMapWindow(display, window.id());
-    WindowLoop loop(x, window, signals, background, opts.show_seconds(), placement);
+    WindowLoop loop(x, window, signals, backdrop, background, opts.show_seconds(), placement);
     return loop.run();
 }
 

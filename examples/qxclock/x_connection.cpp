@@ -1,6 +1,7 @@
 // x_connection.cpp - the connection to the X server, and what goes wrong on it.
 #include "x_connection.h"
 
+#include <X11/extensions/Xfixes.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -69,10 +70,38 @@ std::string XConnection::take_error()
     return line;
 }
 
-bool XConnection::compositor_running(int screen) const
+namespace {
+
+Atom compositor_selection(Display *display, int screen)
 {
     const std::string selection = "_NET_WM_CM_S" + std::to_string(screen);
-    return XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False)) != None;
+    return XInternAtom(display, selection.c_str(), False);
+}
+
+}  // namespace
+
+bool XConnection::compositor_running(int screen) const
+{
+    return XGetSelectionOwner(display_, compositor_selection(display_, screen)) != None;
+}
+
+bool XConnection::watch_compositor(int screen)
+{
+    int error_base = 0;
+    if (!XFixesQueryExtension(display_, &fixes_event_base_, &error_base)) {
+        fixes_event_base_ = -1;
+        return false;
+    }
+    XFixesSelectSelectionInput(
+        display_, RootWindow(display_, screen), compositor_selection(display_, screen),
+        XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+            XFixesSelectionClientCloseNotifyMask);
+    return true;
+}
+
+bool XConnection::is_compositor_change(const XEvent &event) const
+{
+    return fixes_event_base_ >= 0 && event.type == fixes_event_base_ + XFixesSelectionNotify;
 }
 
 std::optional<Rgb> XConnection::lookup_colour(Colormap colormap, const std::string &colour) const

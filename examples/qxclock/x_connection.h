@@ -36,12 +36,19 @@ public:
     // _NET_WM_CM_S<screen> while it does.
     bool compositor_running(int screen) const;
 
+    // Asks for an event each time the compositing manager of `screen` starts
+    // or stops (XFixes); false where the server cannot tell.
+    bool watch_compositor(int screen);
+    // Whether `event` is one of those.
+    bool is_compositor_change(const XEvent &event) const;
+
     // Looks up an X colour name (or any form XParseColor takes).
     std::optional<Rgb> lookup_colour(Colormap colormap, const std::string &colour) const;
 
 private:
     Display *display_ = nullptr;
     std::string name_;
+    int fixes_event_base_ = -1;
 };
 
 // Runs the requests `sync` sends with X errors caught rather than kept for
