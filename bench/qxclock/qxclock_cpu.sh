@@ -55,8 +55,7 @@ tick=$(getconf CLK_TCK)
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
+  stop_all
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -87,25 +86,44 @@ switches() {  # voluntary + involuntary context switches of a process
   awk '/ctxt_switches/ { n += $2 } END { print n }' "/proc/$1/status"
 }
 
-has_window() { DISPLAY=$1 xwininfo -root -tree | grep -q "\"$2\""; }
+# Whether a window named $2 is on display $1. (Not a pipe into grep -q: with
+# pipefail, xwininfo killed by SIGPIPE would fail the test at random.)
+has_window() {
+  local tree
+  tree=$(DISPLAY=$1 xwininfo -root -tree 2>/dev/null) || return 1
+  [[ $tree == *"\"$2\""* ]]
+}
 
-# measure BINARY ARGS...: prints "client_pct server_pct wakeups"
+# Stops what the last measurement started.
+stop_all() {
+  local p
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  pids=()
+}
+
+# measure BINARY ARGS...: sets client and server (CPU in % of a core) and
+# wakeups. Runs in this shell, so that a failure stops the script and the
+# EXIT trap ends what it started.
 measure() {
   local bin=$1; shift
   : >"$work/display"
   Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   local xvfb=$!; pids+=("$xvfb")
-  wait_for grep -q . "$work/display" || { echo "Xvfb did not start" >&2; exit 1; }
+  wait_for grep -q . "$work/display" || { echo "$0: Xvfb did not start" >&2; exit 1; }
   local display=":$(<"$work/display")"
-  xcompmgr -d "$display" >/dev/null 2>&1 &
+  xcompmgr -d "$display" >/dev/null 2>"$work/xcompmgr.err" &
   local comp=$!; pids+=("$comp")
-  wait_for has_window "$display" xcompmgr || { echo "xcompmgr did not start" >&2; exit 1; }
+  wait_for has_window "$display" xcompmgr ||
+    { echo "$0: xcompmgr did not start: $(<"$work/xcompmgr.err")" >&2; exit 1; }
   DISPLAY=$display "$bin" "$@" >/dev/null 2>"$work/clock.err" &
   local clock=$!; pids+=("$clock")
-  wait_for has_window "$display" qxclock || { echo "no qxclock window: $(<"$work/clock.err")" >&2; exit 1; }
+  wait_for has_window "$display" qxclock ||
+    { echo "$0: no qxclock window: $(<"$work/clock.err")" >&2; exit 1; }
   nap "$settle"
 
-  local c0 s0 w0 t0 c1 s1 t1 wakeups=0 last now
+  local c0 s0 t0 c1 s1 t1 last now
+  wakeups=0
   c0=$(cpu_ticks "$clock"); s0=$(cpu_ticks "$xvfb"); t0=$EPOCHREALTIME
   last=$(switches "$clock")
   local end=$(( ${t0/./} + seconds * 1000000 ))  # in microseconds
@@ -116,16 +134,12 @@ measure() {
     last=$now
   done
   c1=$(cpu_ticks "$clock"); s1=$(cpu_ticks "$xvfb"); t1=$EPOCHREALTIME
-  kill "$clock" "$comp" 2>/dev/null || true
-  wait "$clock" "$comp" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-  pids=()
-  awk -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v t0="$t0" -v t1="$t1" -v tick="$tick" -v w="$wakeups" \
-    'BEGIN { t = t1 - t0; printf "%.4f %.4f %d\n", 100 * c / tick / t, 100 * s / tick / t, w }'
+  stop_all
+  read -r client server < <(awk -v c=$((c1 - c0)) -v s=$((s1 - s0)) -v t0="$t0" -v t1="$t1" \
+    -v tick="$tick" 'BEGIN { t = t1 - t0; printf "%.4f %.4f\n", 100 * c / tick / t, 100 * s / tick / t }')
 }
 
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit; if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 scenarios=()
 [ "$only" = plain ] || scenarios+=("seconds:--window --seconds --size $size")
@@ -142,14 +156,14 @@ for round in $(seq "$rounds"); do
     for build in $order; do
       if [ "$build" = baseline ]; then bin=$baseline; else bin=$candidate; fi
       # shellcheck disable=SC2086
-      read -r client server wakeups < <(measure "$bin" $args)
+      measure "$bin" $args
       total=$(awk -v a="$client" -v b="$server" 'BEGIN { printf "%.4f", a + b }')
       printf '%-6s %-8s %-9s %9.3f %9.3f %9.3f %8d\n' "$round" "$name" "$build" "$client" "$server" "$total" "$wakeups"
       echo "$total" >>"$work/$name.$build.total"
       echo "$wakeups" >>"$work/$name.$build.wakeups"
     done
     paste -d' ' <(tail -n1 "$work/$name.candidate.total") <(tail -n1 "$work/$name.baseline.total") |
-      awk '{ print ($2 > 0 ? $1 / $2 : 0) }' >>"$work/$name.ratio"
+      awk '$2 > 0 { print $1 / $2 }' >>"$work/$name.ratio"
   done
 done
 
@@ -166,10 +180,11 @@ for entry in "${scenarios[@]}"; do names+=("${entry%%:*}"); done
 for name in "${names[@]}"; do
   base=$(median <"$work/$name.baseline.total")
   cand=$(median <"$work/$name.candidate.total")
-  ratio=$(median <"$work/$name.ratio")
+  # A round whose baseline measured 0 ticks has no ratio.
+  ratio=$(median <"$work/$name.ratio"); ratio=${ratio:-n/a}
   bw=$(median <"$work/$name.baseline.wakeups")
   cw=$(median <"$work/$name.candidate.wakeups")
-  printf '  %-8s baseline %7.3f%%  candidate %7.3f%%  ratio %.3f  wake-ups in %d s: %s -> %s\n' \
+  printf '  %-8s baseline %7.3f%%  candidate %7.3f%%  ratio %s  wake-ups in %d s: %s -> %s\n' \
     "$name" "$base" "$cand" "$ratio" "$seconds" "$bw" "$cw"
 done
 if [ -f "$work/seconds.candidate.total" ]; then
