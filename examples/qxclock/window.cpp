@@ -3,8 +3,7 @@
 // One thread, one loop: poll() waits on the X connection and on the stop
 // signals' pipe, with a timeout that ends on the next frame boundary of the
 // wall clock. Each frame redraws the hands' old and new places only (see
-// ClockFrame) in a PixelBuffer, which sends just that rectangle to the
-// window.
+// ClockFrame) in a PixelBuffer, and just that rectangle goes to the window.
 #include "window.h"
 
 #include <X11/Xlib.h>
@@ -137,8 +136,6 @@ Rect WindowLoop::drawn_area() const
 
 void WindowLoop::handle(const XEvent &event, EventSummary &summary)
 {
-    if (buffer_ && buffer_->take_completion(event))
-        return;
     if (x_.is_compositor_change(event)) {
         summary.compositor_changed = true;
         return;
@@ -247,8 +244,8 @@ bool WindowLoop::wait()
     // requests and says whether anything is queued; then there is no waiting.
     if (XPending(x_.get()) > 0)
         return true;
-    int timeout_ms = -1;  // unmapped or waiting for the server: events only
-    if (mapped_ && !(buffer_ && buffer_->busy())) {
+    int timeout_ms = -1;  // unmapped: events only
+    if (mapped_) {
         timeval tv;
         const std::int64_t left = deadline_ - now_microseconds(tv);
         // Rounded up to a whole millisecond, so never early.
@@ -289,7 +286,7 @@ int WindowLoop::run()
             follow_compositor();
         exposed_ = unite(exposed_, events.exposed);
 
-        if (mapped_ && !(buffer_ && buffer_->busy())) {
+        if (mapped_) {
             timeval tv;
             const std::int64_t now = now_microseconds(tv);
             // A wall clock set back leaves the deadline far ahead: start again.

@@ -14,18 +14,14 @@ namespace {
 // the handler learns can only be kept here. Only the main thread touches it,
 // from Xlib's calls on that thread.
 struct ErrorState {
-    bool trapping = false;  // inside run_trapped: count, do not keep
-    bool trapped = false;   // an error came while trapping
-    bool pending = false;   // an error is kept for take_error()
-    XErrorEvent first{};    // the first one kept
+    bool pending = false;  // an error is kept for take_error()
+    XErrorEvent first{};   // the first one
 };
 ErrorState g_errors;
 
 int on_x_error(Display *, XErrorEvent *event)
 {
-    if (g_errors.trapping) {
-        g_errors.trapped = true;
-    } else if (!g_errors.pending) {
+    if (!g_errors.pending) {
         g_errors.pending = true;
         g_errors.first = *event;
     }
@@ -110,17 +106,6 @@ std::optional<Rgb> XConnection::lookup_colour(Colormap colormap, const std::stri
     if (!XParseColor(display_, colormap, colour.c_str(), &exact))
         return std::nullopt;
     return Rgb{exact.red / 65535.0, exact.green / 65535.0, exact.blue / 65535.0};
-}
-
-bool run_trapped(Display *display, void (*requests)(void *), void *closure)
-{
-    XSync(display, False);  // errors of earlier requests are not ours to hide
-    g_errors.trapping = true;
-    g_errors.trapped = false;
-    requests(closure);
-    XSync(display, False);
-    g_errors.trapping = false;
-    return !g_errors.trapped;
 }
 
 }  // namespace qxclock

@@ -51,21 +51,6 @@ private:
     int fixes_event_base_ = -1;
 };
 
-// Runs the requests `sync` sends with X errors caught rather than kept for
-// take_error(); returns whether none came. `sync` must end with XSync.
-template <typename Requests>
-bool without_x_errors(Display *display, Requests sync);
-
-// The plain form of the above, used by the template.
-bool run_trapped(Display *display, void (*requests)(void *), void *closure);
-
-template <typename Requests>
-bool without_x_errors(Display *display, Requests sync)
-{
-    return run_trapped(
-        display, [](void *closure) { (*static_cast<Requests *>(closure))(); }, &sync);
-}
-
 }  // namespace qxclock
 
 #endif  // QXCLOCK_X_CONNECTION_H
