@@ -199,13 +199,13 @@ private:
 // Central European time: clocks go forward at 02:00 on the last Sunday of
 // March (2:00-3:00 does not exist) and back at 03:00 on the last Sunday of
 // October (2:00-3:00 happens twice).
-constexpr const char *cet = "CET-1CEST,M3.5.0,M10.5.0/3";
+constexpr const char *kCet = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 // 2026-03-29 is the last Sunday of March, 2026-10-25 of October; noon UTC
 // on those days, and on an ordinary one.
-constexpr std::time_t spring_noon_utc = 1774785600;  // 2026-03-29 12:00:00 UTC
-constexpr std::time_t autumn_noon_utc = 1792929600;  // 2026-10-25 12:00:00 UTC
-constexpr std::time_t plain_noon_utc = 1781265600;   // 2026-06-12 12:00:00 UTC
+constexpr std::time_t kSpringNoonUtc = 1774785600;  // 2026-03-29 12:00:00 UTC
+constexpr std::time_t kAutumnNoonUtc = 1792929600;  // 2026-10-25 12:00:00 UTC
+constexpr std::time_t kPlainNoonUtc = 1781265600;   // 2026-06-12 12:00:00 UTC
 
 std::tm local(std::time_t t)
 {
@@ -218,19 +218,19 @@ TEST(LocalInstantTest, InUtcIsMidnightPlusTheTimeOfDay)
 {
     ScopedTimeZone tz("UTC0");
     timeval tv{};
-    ASSERT_TRUE(qxclock::local_instant_today(plain_noon_utc, 10, 30, 45, tv));
-    std::time_t midnight = plain_noon_utc - 12 * 3600;
+    ASSERT_TRUE(qxclock::local_instant_today(kPlainNoonUtc, 10, 30, 45, tv));
+    std::time_t midnight = kPlainNoonUtc - 12 * 3600;
     EXPECT_EQ(tv.tv_sec, midnight + 10 * 3600 + 30 * 60 + 45);
     EXPECT_EQ(tv.tv_usec, 0);
 }
 
 TEST(LocalInstantTest, FollowsTheLocalZoneAndItsSummerTime)
 {
-    ScopedTimeZone tz(cet);
+    ScopedTimeZone tz(kCet);
     timeval tv{};
     // 12 June: summer time, UTC+2, so 10:00 local is 08:00 UTC.
-    ASSERT_TRUE(qxclock::local_instant_today(plain_noon_utc, 10, 0, 0, tv));
-    EXPECT_EQ(tv.tv_sec, plain_noon_utc - 4 * 3600);
+    ASSERT_TRUE(qxclock::local_instant_today(kPlainNoonUtc, 10, 0, 0, tv));
+    EXPECT_EQ(tv.tv_sec, kPlainNoonUtc - 4 * 3600);
 }
 
 struct ClockChangeCase {
@@ -249,7 +249,7 @@ class LocalInstantChangeTest : public ::testing::TestWithParam<ClockChangeCase> 
 
 TEST_P(LocalInstantChangeTest, ReadsExactlyTheTimeAskedFor)
 {
-    ScopedTimeZone tz(cet);
+    ScopedTimeZone tz(kCet);
     const ClockChangeCase &c = GetParam();
     timeval tv{};
     ASSERT_TRUE(qxclock::local_instant_today(c.now, c.hour, c.minute, 7, tv));
@@ -265,18 +265,18 @@ TEST_P(LocalInstantChangeTest, ReadsExactlyTheTimeAskedFor)
 
 INSTANTIATE_TEST_SUITE_P(
     Days, LocalInstantChangeTest,
-    ::testing::Values(ClockChangeCase{"SpringBeforeGap", spring_noon_utc, 1, 59, true},
-                      ClockChangeCase{"SpringInGap", spring_noon_utc, 2, 30, false},
-                      ClockChangeCase{"SpringAfterGap", spring_noon_utc, 3, 0, true},
-                      ClockChangeCase{"AutumnTwice", autumn_noon_utc, 2, 30, true},
-                      ClockChangeCase{"AutumnAfter", autumn_noon_utc, 3, 30, true}),
+    ::testing::Values(ClockChangeCase{"SpringBeforeGap", kSpringNoonUtc, 1, 59, true},
+                      ClockChangeCase{"SpringInGap", kSpringNoonUtc, 2, 30, false},
+                      ClockChangeCase{"SpringAfterGap", kSpringNoonUtc, 3, 0, true},
+                      ClockChangeCase{"AutumnTwice", kAutumnNoonUtc, 2, 30, true},
+                      ClockChangeCase{"AutumnAfter", kAutumnNoonUtc, 3, 30, true}),
     [](const ::testing::TestParamInfo<ClockChangeCase> &param_info) {
         return std::string(param_info.param.name);
     });
 
 // --- the frame schedule ----------------------------------------------------
 
-constexpr std::int64_t second_us = 1000000;
+constexpr std::int64_t kSecondUs = 1000000;
 
 struct ScheduleCase {
     std::int64_t now;
@@ -307,34 +307,34 @@ TEST_P(FrameScheduleTest, WaitsForTheNextBoundary)
 // 33333.3.. us apart, drawn at the first whole microsecond not before.
 INSTANTIATE_TEST_SUITE_P(
     Cases, FrameScheduleTest,
-    ::testing::Values(ScheduleCase{0, 1, second_us},  // just drawn on the boundary
-                      ScheduleCase{1, 1, second_us - 1}, ScheduleCase{500000, 1, 500000},
+    ::testing::Values(ScheduleCase{0, 1, kSecondUs},  // just drawn on the boundary
+                      ScheduleCase{1, 1, kSecondUs - 1}, ScheduleCase{500000, 1, 500000},
                       ScheduleCase{999999, 1, 1},
-                      ScheduleCase{1700000000LL * second_us + 250000, 1, 750000},
+                      ScheduleCase{1700000000LL * kSecondUs + 250000, 1, 750000},
                       ScheduleCase{-1, 1, 1},  // just before the epoch
-                      ScheduleCase{-second_us, 1, second_us}, ScheduleCase{0, 30, 33334},
+                      ScheduleCase{-kSecondUs, 1, kSecondUs}, ScheduleCase{0, 30, 33334},
                       ScheduleCase{33333, 30, 1},
                       ScheduleCase{33334, 30, 33333},   // next at 66666.6.. -> 66667
                       ScheduleCase{966667, 30, 33333},  // the last frame before the second
                       ScheduleCase{999999, 30, 1},
                       // Every 5 s: on the multiples of 5 s since the epoch.
-                      ScheduleCase{0, -5, 5 * second_us},
-                      ScheduleCase{7 * second_us, -5, 3 * second_us}, ScheduleCase{-1, -5, 1}));
+                      ScheduleCase{0, -5, 5 * kSecondUs},
+                      ScheduleCase{7 * kSecondUs, -5, 3 * kSecondUs}, ScheduleCase{-1, -5, 1}));
 
 TEST(FrameScheduleSweepTest, EverySecondBoundaryIsAFrameAndNoneIsSkipped)
 {
     // Walking from frame to frame through two seconds visits every k/30 s,
     // including each whole second, and nothing else.
     for (int fps : {1, 7, 30, 60}) {
-        std::int64_t t = 5 * second_us - 1;
+        std::int64_t t = 5 * kSecondUs - 1;
         int frames = 0, whole_seconds = 0;
-        while (t < 7 * second_us) {
+        while (t < 7 * kSecondUs) {
             std::int64_t wait = qxclock::microseconds_to_next_frame(t, rate_of(fps));
             ASSERT_GE(wait, 1);
-            ASSERT_LE(wait, (second_us + fps - 1) / fps);
+            ASSERT_LE(wait, (kSecondUs + fps - 1) / fps);
             t += wait;
             ++frames;
-            if (t % second_us == 0)
+            if (t % kSecondUs == 0)
                 ++whole_seconds;
         }
         EXPECT_EQ(frames, 2 * fps + 1) << fps;  // 5 s, then 2 s worth of frames
@@ -450,8 +450,8 @@ void scribble(Image &im)
     cairo_destroy(cr);
 }
 
-constexpr timeval morning{1781254245, 500000};  // some instant; any would do
-constexpr timeval evening{1781290000, 0};
+constexpr timeval kMorning{1781254245, 500000};  // some instant; any would do
+constexpr timeval kEvening{1781290000, 0};
 
 TEST(ClockFrameTest, FramesMatchTheClockDrawnDirectly)
 {
@@ -463,12 +463,12 @@ TEST(ClockFrameTest, FramesMatchTheClockDrawnDirectly)
         timeval tv;
         bool seconds;
     };
-    const Step steps[] = {{200, 200, morning, true},
-                          {200, 200, {morning.tv_sec + 1, 0}, true},  // the second hand moved
-                          {200, 200, evening, false},                 // all hands moved
-                          {200, 200, morning, true},
-                          {320, 180, evening, true},  // a new size: all drawn again
-                          {320, 180, morning, false}};
+    const Step steps[] = {{200, 200, kMorning, true},
+                          {200, 200, {kMorning.tv_sec + 1, 0}, true},  // the second hand moved
+                          {200, 200, kEvening, false},                 // all hands moved
+                          {200, 200, kMorning, true},
+                          {320, 180, kEvening, true},  // a new size: all drawn again
+                          {320, 180, kMorning, false}};
     qxclock::ClockFrame frame(std::nullopt);
     std::unique_ptr<Image> got;
     for (const Step &s : steps) {
@@ -494,8 +494,8 @@ TEST(ClockFrameTest, ASecondRedrawsLittleOfTheWindow)
     // rectangle redrawn is a small part of the window, not all of it.
     qxclock::ClockFrame frame(std::nullopt);
     Image im(256, 256);
-    ASSERT_TRUE(frame.draw(im.surface, 256, 256, morning, true));
-    const auto changed = frame.draw(im.surface, 256, 256, {morning.tv_sec + 1, 0}, true);
+    ASSERT_TRUE(frame.draw(im.surface, 256, 256, kMorning, true));
+    const auto changed = frame.draw(im.surface, 256, 256, {kMorning.tv_sec + 1, 0}, true);
     ASSERT_TRUE(changed);
     EXPECT_FALSE(changed->empty());
     EXPECT_LT(changed->width * changed->height, 256 * 256 / 2);
@@ -505,7 +505,7 @@ TEST(ClockFrameTest, BackgroundFillsTheOutside)
 {
     qxclock::ClockFrame frame(qxclock::Rgb{1.0, 0.5, 0.0});
     Image im(100, 100);
-    ASSERT_TRUE(frame.draw(im.surface, 100, 100, morning, false));
+    ASSERT_TRUE(frame.draw(im.surface, 100, 100, kMorning, false));
     for (auto [x, y] : {std::pair{0, 0}, {99, 99}, {5, 95}})
         EXPECT_EQ(im.at(x, y), 0xffff8000u) << x << "," << y;
 }
@@ -516,8 +516,8 @@ TEST(ClockFrameTest, EmptySizeDrawsNothing)
     Image im(10, 10);
     scribble(im);
     std::uint32_t before = im.at(5, 5);
-    EXPECT_TRUE(frame.draw(im.surface, 0, 10, morning, true)->empty());
-    EXPECT_TRUE(frame.draw(im.surface, 10, -3, morning, true)->empty());
+    EXPECT_TRUE(frame.draw(im.surface, 0, 10, kMorning, true)->empty());
+    EXPECT_TRUE(frame.draw(im.surface, 10, -3, kMorning, true)->empty());
     EXPECT_EQ(im.at(5, 5), before);
 }
 

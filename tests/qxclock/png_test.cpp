@@ -20,7 +20,7 @@
 namespace quillkit_test {
 namespace {
 
-constexpr int png_size = 400;
+constexpr int kPngSize = 400;
 
 // Runs qxclock with `args` and `env` added to its environment.
 RunResult run_qxclock(const std::vector<std::string> &args, const std::vector<std::string> &env)
@@ -118,19 +118,19 @@ TEST_P(PngTimeTest, HandsPointWhereTheTimeSays)
 {
     const TimeCase &tc = time_cases()[std::get<0>(GetParam())];
     std::string path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".png";
-    const RunResult run = run_qxclock({"--png", path, "--size", std::to_string(png_size), "--time",
+    const RunResult run = run_qxclock({"--png", path, "--size", std::to_string(kPngSize), "--time",
                                        tc.time, tc.seconds ? "--seconds" : "--no-seconds"},
                                       {std::string("TZ=") + std::get<1>(GetParam())});
     ASSERT_EQ(run.status, 0) << run.err;
     Png png(path);
     unlink(path.c_str());
     ASSERT_TRUE(png.ok());
-    ASSERT_EQ(png.width(), png_size);
-    ASSERT_EQ(png.height(), png_size);
+    ASSERT_EQ(png.width(), kPngSize);
+    ASSERT_EQ(png.height(), kPngSize);
 
     for (const Ray &ray : tc.rays) {
         for (double d = ray.from; d <= ray.to; d += 0.005) {
-            Point p = along_hand(ray.degrees, d, png_size, png_size);
+            Point p = along_hand(ray.degrees, d, kPngSize, kPngSize);
             Argb got = png.at(p);
             if (ray.hand)
                 EXPECT_TRUE(near(got, kBlack))
@@ -141,13 +141,13 @@ TEST_P(PngTimeTest, HandsPointWhereTheTimeSays)
     }
     // The face: every tick in its colour; outside it, nothing at all.
     for (int minute = 0; minute < 60; ++minute) {
-        Point c = tick_centre(minute, png_size, png_size);
+        Point c = tick_centre(minute, kPngSize, kPngSize);
         EXPECT_TRUE(near(png.at(c), tick_colour(minute)))
             << "minute " << minute << ": " << png.at(c);
     }
-    for (Point p : {Point{0, 0}, Point{png_size - 1.0, 0}, Point{0, png_size - 1.0},
-                    Point{png_size - 1.0, png_size - 1.0}, Point{0.1 * png_size, 0.1 * png_size},
-                    Point{0.9 * png_size, 0.9 * png_size}})
+    for (Point p : {Point{0, 0}, Point{kPngSize - 1.0, 0}, Point{0, kPngSize - 1.0},
+                    Point{kPngSize - 1.0, kPngSize - 1.0}, Point{0.1 * kPngSize, 0.1 * kPngSize},
+                    Point{0.9 * kPngSize, 0.9 * kPngSize}})
         EXPECT_EQ(png.at(p).a, 0) << "at (" << p.x << ", " << p.y << ")";
 }
 
@@ -209,33 +209,33 @@ TEST_P(PngBadArgsTest, FailsWithAMessage)
     EXPECT_EQ(run.out, "");
 }
 
-const std::string out = "/tmp/qxclock-never-written.png";
+const std::string kOut = "/tmp/qxclock-never-written.png";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PngBadArgsTest,
     ::testing::Values(
-        BadArgs{"BothModes", {"--png", out, "--window"}, 2, "cannot be used together"},
+        BadArgs{"BothModes", {"--png", kOut, "--window"}, 2, "cannot be used together"},
         BadArgs{"MissingFile", {"--png"}, 2, "'--png' needs a value"},
-        BadArgs{"SizeZero", {"--png", out, "--size", "0"}, 2, "bad size '0'"},
-        BadArgs{"SizeNegative", {"--png", out, "--size", "-5"}, 2, "bad size '-5'"},
-        BadArgs{"SizeNotANumber", {"--png", out, "--size=12px"}, 2, "bad size '12px'"},
-        BadArgs{"SizeTooLarge", {"--png", out, "--size", "99999999999"}, 2, "bad size"},
-        BadArgs{"SizeMissing", {"--png", out, "--size"}, 2, "'--size' needs a value"},
-        BadArgs{"SizeTwice", {"--png", out, "--size", "3", "--size=4"}, 2, "'--size' given twice"},
+        BadArgs{"SizeZero", {"--png", kOut, "--size", "0"}, 2, "bad size '0'"},
+        BadArgs{"SizeNegative", {"--png", kOut, "--size", "-5"}, 2, "bad size '-5'"},
+        BadArgs{"SizeNotANumber", {"--png", kOut, "--size=12px"}, 2, "bad size '12px'"},
+        BadArgs{"SizeTooLarge", {"--png", kOut, "--size", "99999999999"}, 2, "bad size"},
+        BadArgs{"SizeMissing", {"--png", kOut, "--size"}, 2, "'--size' needs a value"},
+        BadArgs{"SizeTwice", {"--png", kOut, "--size", "3", "--size=4"}, 2, "'--size' given twice"},
         BadArgs{"SecondsBothWays", {"--seconds", "--no-seconds"}, 2, "cannot be used together"},
         BadArgs{"ValueForAFlag", {"--seconds=yes"}, 2, "'--seconds' takes no value"},
-        BadArgs{"HourTooLarge", {"--png", out, "--time", "24:00:00"}, 2, "bad time '24:00:00'"},
-        BadArgs{"MinuteTooLarge", {"--png", out, "--time", "12:60"}, 2, "bad time"},
-        BadArgs{"NoMinutes", {"--png", out, "--time", "12"}, 2, "bad time '12'"},
-        BadArgs{"TrailingText", {"--png", out, "--time", "12:00:00pm"}, 2, "bad time"},
+        BadArgs{"HourTooLarge", {"--png", kOut, "--time", "24:00:00"}, 2, "bad time '24:00:00'"},
+        BadArgs{"MinuteTooLarge", {"--png", kOut, "--time", "12:60"}, 2, "bad time"},
+        BadArgs{"NoMinutes", {"--png", kOut, "--time", "12"}, 2, "bad time '12'"},
+        BadArgs{"TrailingText", {"--png", kOut, "--time", "12:00:00pm"}, 2, "bad time"},
         BadArgs{"TimeForWindow", {"--time", "12:00:00"}, 2, "'--time' applies to '--png' only"},
         BadArgs{"BadGeometry", {"--geometry", "10x"}, 2, "bad geometry '10x'"},
-        BadArgs{"GeometryForPng", {"--png", out, "-geometry", "+1+1"}, 2, "applies to the window"},
+        BadArgs{"GeometryForPng", {"--png", kOut, "-geometry", "+1+1"}, 2, "applies to the window"},
         BadArgs{
             "SizeInBoth", {"--size", "100", "--geometry", "50x50"}, 2, "cannot be used together"},
         BadArgs{"BadColour", {"--background", "#12345"}, 2, "bad colour '#12345'"},
-        BadArgs{"ColourNameForPng", {"--png", out, "--background", "red"}, 2, "#rrggbb"},
-        BadArgs{"UnknownOption", {"--png", out, "--colour"}, 2, "unknown option '--colour'"},
+        BadArgs{"ColourNameForPng", {"--png", kOut, "--background", "red"}, 2, "#rrggbb"},
+        BadArgs{"UnknownOption", {"--png", kOut, "--colour"}, 2, "unknown option '--colour'"},
         BadArgs{"StrayArgument", {"clock.png"}, 2, "unexpected argument 'clock.png'"},
         BadArgs{"UnwritableFile",
                 {"--png", "/nonexistent-dir/clock.png"},
@@ -265,9 +265,9 @@ TEST(WindowStartTest, WithoutADisplayFailsWithAMessage)
 
 TEST(PngTest, BadArgumentsWriteNoFile)
 {
-    unlink(out.c_str());
-    run_qxclock({"--png", out, "--size", "0"}, {});
-    EXPECT_NE(access(out.c_str(), F_OK), 0);
+    unlink(kOut.c_str());
+    run_qxclock({"--png", kOut, "--size", "0"}, {});
+    EXPECT_NE(access(kOut.c_str(), F_OK), 0);
 }
 
 // --png onto something that is there already: what it must leave of it.

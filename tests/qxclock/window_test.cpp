@@ -482,16 +482,17 @@ TEST_F(ClockWindowTest, FollowsAResize)
 {
     ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
     wait_for_clock();
-    constexpr int new_w = 300, new_h = 180;
-    XResizeWindow(dpy_, win_, new_w, new_h);
+    constexpr int kNewWidth = 300, kNewHeight = 180;
+    XResizeWindow(dpy_, win_, kNewWidth, kNewHeight);
     XSync(dpy_, False);
     // The face is stretched to the new size: wait for the right-hand quarter
     // tick at its new place.
-    Point right = tick_centre(45, new_w, new_h);
-    auto im = wait_for_image(
-        [&](const WindowImage &i) { return i.width() == new_w && near(i.at(right), kAccentBlue); });
-    ASSERT_EQ(im->width(), new_w);
-    ASSERT_EQ(im->height(), new_h);
+    Point right = tick_centre(45, kNewWidth, kNewHeight);
+    auto im = wait_for_image([&](const WindowImage &i) {
+        return i.width() == kNewWidth && near(i.at(right), kAccentBlue);
+    });
+    ASSERT_EQ(im->width(), kNewWidth);
+    ASSERT_EQ(im->height(), kNewHeight);
     expect_ticks(*im);
 }
 
