@@ -139,7 +139,7 @@ measure() {
     -v tick="$tick" 'BEGIN { t = t1 - t0; printf "%.4f %.4f\n", 100 * c / tick / t, 100 * s / tick / t }')
 }
 
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit; if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit; printf "%.3f\n", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 scenarios=()
 [ "$only" = plain ] || scenarios+=("seconds:--window --seconds --size $size")
@@ -184,7 +184,7 @@ for name in "${names[@]}"; do
   ratio=$(median <"$work/$name.ratio"); ratio=${ratio:-n/a}
   bw=$(median <"$work/$name.baseline.wakeups")
   cw=$(median <"$work/$name.candidate.wakeups")
-  printf '  %-8s baseline %7.3f%%  candidate %7.3f%%  ratio %s  wake-ups in %d s: %s -> %s\n' \
+  printf '  %-8s baseline %7.3f%%  candidate %7.3f%%  ratio %s  wake-ups in %d s: %g -> %g\n' \
     "$name" "$base" "$cand" "$ratio" "$seconds" "$bw" "$cw"
 done
 if [ -f "$work/seconds.candidate.total" ]; then
@@ -197,8 +197,8 @@ if [ -f "$work/plain.candidate.wakeups" ]; then
   # One wake-up for each visible move (the server's reply to the frame falls
   # in the same sample), and one for a move that straddles the start.
   allowed=$(( moves + 1 ))
-  if [ "$cw" -le "$allowed" ]; then verdict=met; else verdict="NOT met"; unmet=$((unmet + 1)); fi
-  printf '  target: without it, wake only when the hands can visibly move (every %d s: at most %d in %d s): %d  %s\n' \
+  if awk -v c="$cw" -v a="$allowed" 'BEGIN { exit !(c <= a) }'; then verdict=met; else verdict="NOT met"; unmet=$((unmet + 1)); fi
+  printf '  target: without it, wake only when the hands can visibly move (every %d s: at most %d in %d s): %g  %s\n' \
     "$period" "$allowed" "$seconds" "$cw" "$verdict"
 fi
 echo "$unmet target(s) not met"
