@@ -4,7 +4,8 @@
 #   runtime       the shared libraries                         libquillkit1
 #   development   headers, static archives, .so links,         libquillkit-dev
 #                 pkg-config files, the CMake package
-#   tools         quillmake, qxclock and their manual pages    quillkit-tools
+#   tools         quillmake, qxclock (with its desktop entry)  quillkit-tools
+#                 and their manual pages
 include(CMakePackageConfigHelpers)
 
 set(QUILLKIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quillkit)
@@ -26,6 +27,9 @@ install(TARGETS quillmake EXPORT quillkit-tools-targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
 if(TARGET qxclock)
   install(TARGETS qxclock RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+  # Desktop environments list the clock among their applications.
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/qxclock/qxclock.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT tools)
 endif()
 get_property(manpages GLOBAL PROPERTY QUILLKIT_MANPAGES)
 install(FILES ${manpages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)

@@ -1,15 +1,14 @@
 // frame.cpp - one redraw of the clock, with the face kept between frames.
 #include "frame.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "qxdraw.h"
 
 namespace qxclock {
 
 namespace {
-
-// The background of a window that cannot be translucent: a near-white that
-// keeps the grey ticks visible.
-constexpr double background_rgb[3] = {0.96, 0.96, 0.96};
 
 // Owns a cairo_t for the span of a block.
 class Context {
@@ -24,20 +23,59 @@ private:
     cairo_t *cr_;
 };
 
-void destroy_surface(cairo_surface_t *&surface)
-{
-    if (surface)
-        cairo_surface_destroy(surface);
-    surface = nullptr;
-}
+// Antialiasing touches the pixels round a path's exact extents.
+constexpr int kInkMargin = 1;
 
 }  // namespace
 
-void draw_face_layer(cairo_t *cr, int width, int height, bool opaque_background)
+Rect unite(const Rect &a, const Rect &b)
+{
+    if (a.empty())
+        return b;
+    if (b.empty())
+        return a;
+    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    const int x1 = std::max(a.x + a.width, b.x + b.width);
+    const int y1 = std::max(a.y + a.height, b.y + b.height);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+Rect intersect(const Rect &a, const Rect &b)
+{
+    const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+    const int x1 = std::min(a.x + a.width, b.x + b.width);
+    const int y1 = std::min(a.y + a.height, b.y + b.height);
+    if (x1 <= x0 || y1 <= y0)
+        return {};
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+Rect hands_bounds(int width, int height, const timeval &tv, bool seconds)
+{
+    // A recording surface keeps the drawing as paths; its ink extents are
+    // the paths' bounds, found without rasterising anything.
+    cairo_surface_t *recording = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+    {
+        Context cr(recording);
+        qxhand_draw(cr.get(), width, height, &tv, seconds ? 1 : 0);
+    }
+    double x = 0, y = 0, w = 0, h = 0;
+    cairo_recording_surface_ink_extents(recording, &x, &y, &w, &h);
+    cairo_surface_destroy(recording);
+    if (!(w > 0 && h > 0))
+        return {};
+    const int x0 = static_cast<int>(std::floor(x)) - kInkMargin;
+    const int y0 = static_cast<int>(std::floor(y)) - kInkMargin;
+    const int x1 = static_cast<int>(std::ceil(x + w)) + kInkMargin;
+    const int y1 = static_cast<int>(std::ceil(y + h)) + kInkMargin;
+    return intersect({x0, y0, x1 - x0, y1 - y0}, {0, 0, width, height});
+}
+
+void draw_face_layer(cairo_t *cr, int width, int height, const std::optional<Rgb> &background)
 {
     cairo_save(cr);
-    if (opaque_background) {
-        cairo_set_source_rgb(cr, background_rgb[0], background_rgb[1], background_rgb[2]);
+    if (background) {
+        cairo_set_source_rgb(cr, background->r, background->g, background->b);
         cairo_paint(cr);
     }
     // The face paints with the alpha of the current source: make it opaque.
@@ -64,31 +102,30 @@ ClockFrame::~ClockFrame()
 
 void ClockFrame::reset()
 {
-    destroy_surface(face_);
-    destroy_surface(back_);
+    if (face_)
+        cairo_surface_destroy(face_);
+    face_ = nullptr;
+    hands_.reset();
     width_ = height_ = 0;
 }
 
 bool ClockFrame::prepare(cairo_surface_t *target, int width, int height)
 {
-    if (face_ && back_ && width == width_ && height == height_)
+    if (face_ && width == width_ && height == height_)
         return true;
     reset();
-    // Both are images in our memory: the clock is rasterised here, and an X
-    // server only receives finished frames. An opaque window has no alpha, so
-    // neither need they.
-    cairo_format_t format = cairo_surface_get_content(target) == CAIRO_CONTENT_COLOR
-                                ? CAIRO_FORMAT_RGB24
-                                : CAIRO_FORMAT_ARGB32;
+    // The face is an image in our memory like the target; a target without
+    // alpha needs none in the face either.
+    const cairo_format_t format = cairo_image_surface_get_format(target) == CAIRO_FORMAT_RGB24
+                                      ? CAIRO_FORMAT_RGB24
+                                      : CAIRO_FORMAT_ARGB32;
     face_ = cairo_image_surface_create(format, width, height);
-    back_ = cairo_image_surface_create(format, width, height);
-    if (cairo_surface_status(face_) != CAIRO_STATUS_SUCCESS ||
-        cairo_surface_status(back_) != CAIRO_STATUS_SUCCESS) {
+    if (cairo_surface_status(face_) != CAIRO_STATUS_SUCCESS) {
         reset();
         return false;
     }
     Context face(face_);
-    draw_face_layer(face.get(), width, height, opaque_);
+    draw_face_layer(face.get(), width, height, background_);
     if (cairo_status(face.get()) != CAIRO_STATUS_SUCCESS) {
         reset();
         return false;
@@ -98,26 +135,28 @@ bool ClockFrame::prepare(cairo_surface_t *target, int width, int height)
     return true;
 }
 
-cairo_status_t ClockFrame::draw(cairo_surface_t *target, int width, int height, const timeval &tv,
-                                bool seconds)
+std::optional<Rect> ClockFrame::draw(cairo_surface_t *target, int width, int height,
+                                     const timeval &tv, bool seconds)
 {
     if (width <= 0 || height <= 0)
-        return CAIRO_STATUS_SUCCESS;
+        return Rect{};
     if (!prepare(target, width, height))
-        return CAIRO_STATUS_NO_MEMORY;
+        return std::nullopt;
+    const Rect now = hands_bounds(width, height, tv, seconds);
+    const Rect changed = hands_ ? unite(*hands_, now) : Rect{0, 0, width, height};
     {
-        Context back(back_);
-        compose_frame(back.get(), face_, width, height, tv, seconds);
-        if (cairo_status(back.get()) != CAIRO_STATUS_SUCCESS)
-            return cairo_status(back.get());
+        Context out(target);
+        cairo_rectangle(out.get(), changed.x, changed.y, changed.width, changed.height);
+        cairo_clip(out.get());
+        compose_frame(out.get(), face_, width, height, tv, seconds);
+        if (cairo_status(out.get()) != CAIRO_STATUS_SUCCESS) {
+            hands_.reset();
+            return std::nullopt;
+        }
     }
-    Context out(target);
-    cairo_set_operator(out.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(out.get(), back_, 0, 0);
-    cairo_rectangle(out.get(), 0, 0, width, height);
-    cairo_fill(out.get());
     cairo_surface_flush(target);
-    return cairo_status(out.get());
+    hands_ = now;
+    return changed;
 }
 
 }  // namespace qxclock

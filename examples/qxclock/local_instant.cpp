@@ -37,8 +37,8 @@ bool local_instant_today(std::time_t now, int hour, int minute, int second, time
     if (!localtime_r(&now, &today))
         return false;
     // Today first, then the days either side.
-    constexpr int day_offsets[] = {0, -1, 1};
-    for (int offset : day_offsets) {
+    constexpr int kDayOffsets[] = {0, -1, 1};
+    for (int offset : kDayOffsets) {
         std::time_t t;
         if (try_day(today, offset, hour, minute, second, t)) {
             out.tv_sec = t;

@@ -1,4 +1,4 @@
-// main.cpp - qxclock: the analogue clock as a PNG or in an X11 window.
+// main.cpp - qxclock: the analogue clock in an X11 window or as a PNG.
 #include <sys/time.h>
 
 #include <cstdio>
@@ -13,12 +13,16 @@
 
 namespace {
 
-constexpr int exit_bad_usage = 2;
+constexpr int kExitBadUsage = 2;
 
 int run_png(const qxclock::Options &opts)
 {
     timeval fixed{};
-    const timeval *tv = nullptr;  // null: the moment of drawing
+    qxclock::PngRequest request;
+    request.path = opts.png_path;
+    request.size = opts.side();
+    request.seconds = opts.show_seconds();
+    request.background = opts.background_rgb;
     if (opts.has_time) {
         if (!qxclock::local_instant_today(std::time(nullptr), opts.hour, opts.minute, opts.second,
                                           fixed)) {
@@ -26,10 +30,10 @@ int run_png(const qxclock::Options &opts)
                          opts.minute, opts.second);
             return 1;
         }
-        tv = &fixed;
+        request.tv = &fixed;
     }
     std::string error;
-    if (!qxclock::write_clock_png(opts.png_path, opts.size, tv, opts.seconds, error)) {
+    if (!qxclock::write_clock_png(request, error)) {
         std::fprintf(stderr, "qxclock: %s\n", error.c_str());
         return 1;
     }
@@ -43,18 +47,18 @@ int main(int argc, char **argv)
     qxclock::Options opts;
     std::string error;
     if (!qxclock::parse_options(argc, argv, opts, error)) {
-        std::fprintf(stderr, "qxclock: %s\n%s", error.c_str(), qxclock::usage_text());
-        return exit_bad_usage;
-    }
-    if (opts.version) {
-        std::puts("qxclock " QUILLKIT_VERSION);
-        return 0;
+        std::fprintf(stderr, "qxclock: %s\nTry 'qxclock --help'.\n", error.c_str());
+        return kExitBadUsage;
     }
     if (opts.help) {
         std::fputs(qxclock::usage_text(), stdout);
         return 0;
     }
-    if (opts.mode == qxclock::Mode::png)
+    if (opts.version) {
+        std::puts("qxclock " QUILLKIT_VERSION);
+        return 0;
+    }
+    if (opts.mode == qxclock::Mode::kPng)
         return run_png(opts);
-    return qxclock::run_window(opts.size, opts.seconds);
+    return qxclock::run_window(opts, argc, argv);
 }

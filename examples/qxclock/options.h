@@ -2,35 +2,74 @@
 #ifndef QXCLOCK_OPTIONS_H
 #define QXCLOCK_OPTIONS_H
 
+#include <optional>
 #include <string>
 
 namespace qxclock {
 
-enum class Mode { none, png, window };
+enum class Mode { kWindow, kPng };
+
+// A colour as red, green and blue in 0..1.
+struct Rgb {
+    double r = 0, g = 0, b = 0;
+};
+
+// What --geometry gave, in the X11 geometry syntax [=][W][xH][{+-}X{+-}Y].
+// Parts not given keep their defaults; a negative offset counts from the
+// right or bottom edge of the screen (so "-0" is flush with it).
+struct Geometry {
+    std::optional<int> width, height;
+    std::optional<int> x, y;
+    bool x_from_right = false;
+    bool y_from_bottom = false;
+};
 
 struct Options {
-    Mode mode = Mode::none;
-    std::string png_path;   // --png FILE
-    int size = 0;           // --size N; 0 until given, then the mode's default
-    bool seconds = false;   // --seconds / --no-seconds, the last one wins
-    bool has_time = false;  // --time HH:MM:SS given
+    Mode mode = Mode::kWindow;
+    std::string png_path;         // --png FILE
+    std::optional<int> size;      // --size N
+    std::optional<bool> seconds;  // --seconds / --no-seconds
+    Geometry geometry;            // --geometry
+    std::string display;          // --display NAME; empty: $DISPLAY
+    // --background: `background_rgb` when given as #rrggbb, else the X colour
+    // name in `background_name` (looked up on the display).
+    std::optional<Rgb> background_rgb;
+    std::string background_name;
+    bool has_time = false;  // --time HH:MM[:SS]
     int hour = 0, minute = 0, second = 0;
     bool help = false;     // --help
     bool version = false;  // --version
+
+    bool has_background() const { return background_rgb || !background_name.empty(); }
+    // The side of the picture, or of the window when --geometry gives none.
+    int side() const;
+    // Whether the second hand is shown: by default in the window, not in a PNG.
+    bool show_seconds() const;
 };
 
-// Largest accepted --size: well inside what cairo and X allow for a surface.
-constexpr int max_size = 8192;
-constexpr int default_png_size = 512;
-constexpr int default_window_size = 256;
+// Largest accepted --size and --geometry extent: well inside what cairo and X
+// allow for a surface.
+constexpr int kMaxSize = 8192;
+constexpr int kDefaultPngSize = 512;
+constexpr int kDefaultWindowSize = 256;
+// Largest offset accepted in --geometry, X11's coordinate range.
+constexpr int kMaxOffset = 32767;
 
-// Parses argv into `opts`. On a bad command line returns false and puts one
-// line explaining why (without the program name) into `error`.
+// Parses argv into `opts` (getopt_long; argv may be permuted). On a bad
+// command line returns false and puts one line naming the problem (without
+// the program name) into `error`.
 bool parse_options(int argc, char **argv, Options &opts, std::string &error);
 
-// Parses "HH:MM:SS" (hour 0-23 in one or two digits, minutes and seconds in
-// two digits each, 00-59). Returns false for anything else.
+// Parses "HH:MM" or "HH:MM:SS" (hour 0-23 in one or two digits, minutes and
+// seconds in two digits each, 00-59). Returns false for anything else.
 bool parse_clock_time(const char *text, int &hour, int &minute, int &second);
+
+// Parses an X11 geometry string (see Geometry). Returns false when it is not
+// one, or a size is outside 1..kMaxSize or an offset beyond kMaxOffset.
+bool parse_geometry(const char *text, Geometry &out);
+
+// Parses "#rrggbb" (hex digits in either case).
+bool parse_hex_colour(const char *text, Rgb &out);
 
 // The usage text, ending in a newline.
 const char *usage_text();

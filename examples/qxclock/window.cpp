@@ -1,256 +1,349 @@
 // window.cpp - the clock in an X11 window.
 //
-// One thread, one loop: poll() waits on the X connection and on a signalfd
-// for SIGINT/SIGTERM, with a timeout that ends on the next frame boundary of
-// the wall clock. Frames are drawn by ClockFrame, which keeps the face in a
-// surface of the window's size and draws only the hands anew.
+// One thread, one loop: poll() waits on the X connection and on the stop
+// signals' pipe, with a timeout that ends on the next frame boundary of the
+// wall clock. Each frame redraws the hands' old and new places only (see
+// ClockFrame) in a PixelBuffer, and just that rectangle goes to the window.
 #include "window.h"
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <cairo-xlib.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
 #include <sys/time.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "clock_window.h"
 #include "frame.h"
 #include "frame_clock.h"
+#include "pixel_buffer.h"
+#include "stop_signals.h"
 #include "visualpick.h"
+#include "x_connection.h"
 
 namespace qxclock {
 
 namespace {
 
-// With the second hand shown the clock moves smoothly; without it one frame
-// a second is enough (the minute hand moves 0.1 degrees a second).
-constexpr int frames_per_second_smooth = 30;
-constexpr int frames_per_second_plain = 1;
-
-constexpr const char *window_name = "qxclock";
-constexpr const char *class_name = "Qxclock";
+// The background of a window that cannot be translucent: a near-white that
+// keeps the grey ticks and the black hands visible.
+constexpr Rgb kLightBackground{0.96, 0.96, 0.96};
 
 std::int64_t now_microseconds(timeval &tv)
 {
     gettimeofday(&tv, nullptr);
-    return static_cast<std::int64_t>(tv.tv_sec) * microseconds_per_second + tv.tv_usec;
+    return static_cast<std::int64_t>(tv.tv_sec) * kMicrosecondsPerSecond + tv.tv_usec;
 }
 
-// SIGINT and SIGTERM are blocked and read from a file descriptor instead, so
-// the loop sees them like any other input and no handler runs at all.
-int open_signal_fd()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    if (sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
-        return -1;
-    return signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-}
-
-// Whether a compositing manager runs on screen `scr`: it owns the selection
-// _NET_WM_CM_S<scr> while it runs.
-bool compositor_running(Display *dpy, int scr)
-{
-    std::string name = "_NET_WM_CM_S" + std::to_string(scr);
-    Atom selection = XInternAtom(dpy, name.c_str(), False);
-    return XGetSelectionOwner(dpy, selection) != None;
-}
-
-// The window and what it was made with.
-struct ClockWindow {
-    Window id = None;
-    Visual *visual = nullptr;
-    Colormap colormap = None;  // our own, for the 32-bit visual; None otherwise
-    bool translucent = false;
+// What the events read in one pass of the loop asked for.
+struct EventSummary {
+    bool close = false;      // the window manager's WM_DELETE_WINDOW
+    bool destroyed = false;  // another client destroyed the window
+    bool resized = false;
+    bool mapped = false;              // became viewable: draw at once
+    bool compositor_changed = false;  // a compositing manager started or stopped
+    Rect exposed;                     // in window coordinates
 };
 
-ClockWindow create_window(Display *dpy, int scr, int size)
-{
-    ClockWindow w;
-    Window root = RootWindow(dpy, scr);
-    XSetWindowAttributes attrs{};
-    attrs.event_mask = ExposureMask | StructureNotifyMask;
-    // A window whose depth differs from its parent's needs a colormap of its
-    // visual and a border pixel, or the server refuses it (BadMatch).
-    attrs.border_pixel = 0;
-    int depth;
-    if (Visual *argb = find_argb_visual(dpy, scr)) {
-        w.visual = argb;
-        w.translucent = true;
-        w.colormap = XCreateColormap(dpy, root, argb, AllocNone);
-        attrs.colormap = w.colormap;
-        attrs.background_pixel = 0;  // fully transparent
-        depth = 32;
-    } else {
-        w.visual = DefaultVisual(dpy, scr);
-        attrs.colormap = DefaultColormap(dpy, scr);
-        attrs.background_pixel = WhitePixel(dpy, scr);
-        depth = DefaultDepth(dpy, scr);
+// The colour of the clock's clear parts: the one asked for, else light where
+// the window cannot be translucent (no 32-bit visual, or no compositing
+// manager running), else none (transparent). Says once on stderr why it
+// chose an opaque one itself.
+class Backdrop {
+public:
+    Backdrop(const std::optional<Rgb> &asked, bool argb_visual)
+        : asked_(asked), argb_visual_(argb_visual)
+    {
     }
-    w.id = XCreateWindow(dpy, root, 0, 0, static_cast<unsigned>(size), static_cast<unsigned>(size),
-                         0, depth, InputOutput, w.visual,
-                         CWEventMask | CWBorderPixel | CWColormap | CWBackPixel, &attrs);
+    // Whether the colour depends on the compositing manager.
+    bool follows_compositor() const { return !asked_ && argb_visual_; }
+    std::optional<Rgb> colour(bool compositor);
 
-    XStoreName(dpy, w.id, window_name);
-    XClassHint hint{};
-    std::string res_name = window_name, res_class = class_name;
-    hint.res_name = res_name.data();
-    hint.res_class = res_class.data();
-    XSetClassHint(dpy, w.id, &hint);
-    return w;
-}
-
-// What the loop has to do after a batch of X events.
-struct Pending {
-    bool draw = false;  // exposed or resized: draw now, not at the next boundary
-    bool quit = false;  // closed by the window manager
+private:
+    std::optional<Rgb> asked_;
+    bool argb_visual_;
+    bool said_ = false;
 };
 
-void handle_event(const XEvent &ev, cairo_surface_t *surface, Atom wm_protocols, Atom wm_delete,
-                  int &width, int &height, bool &mapped, Pending &pending)
+std::optional<Rgb> Backdrop::colour(bool compositor)
 {
-    switch (ev.type) {
+    if (asked_)
+        return asked_;
+    if (compositor && argb_visual_)
+        return std::nullopt;
+    if (!said_)
+        std::fputs(argb_visual_ ? "qxclock: no compositing manager is running; "
+                                  "the clock gets an opaque background\n"
+                                : "qxclock: the screen has no 32-bit visual with alpha; "
+                                  "using an opaque window\n",
+                   stderr);
+    said_ = true;
+    return kLightBackground;
+}
+
+class WindowLoop {
+public:
+    WindowLoop(XConnection &x, ClockWindow &window, const StopSignals &signals, Backdrop &backdrop,
+               const std::optional<Rgb> &background, bool seconds, const Placement &placement)
+        : x_(x), window_(window), signals_(signals), backdrop_(backdrop), frame_(background),
+          seconds_(seconds), width_(placement.width), height_(placement.height),
+          rate_(frame_rate_for(width_, height_, seconds))
+    {
+    }
+    // Runs until the window is closed; returns the exit status.
+    int run();
+
+private:
+    void pump_events(EventSummary &summary);
+    void handle(const XEvent &event, EventSummary &summary);
+    // The part of the window the clock is drawn in.
+    Rect drawn_area() const;
+    bool ensure_buffer();
+    // Draws the frame for now and shows what changed; false on failure.
+    bool draw_frame(std::int64_t now, const timeval &tv);
+    // Shows `area` (window coordinates) from the buffer.
+    void show(const Rect &area);
+    // Lays the clock on the background for whether a compositing manager
+    // runs now, drawing it all again.
+    void follow_compositor();
+    // Waits for X, a signal or the next frame; false on a failed poll.
+    bool wait();
+
+    XConnection &x_;
+    ClockWindow &window_;
+    const StopSignals &signals_;
+    Backdrop &backdrop_;
+    ClockFrame frame_;
+    std::unique_ptr<PixelBuffer> buffer_;
+    bool seconds_;
+    int width_, height_;
+    FrameRate rate_;
+    bool mapped_ = false;
+    bool drawn_ = false;         // the buffer holds a whole frame
+    std::int64_t deadline_ = 0;  // of the next frame; 0: at once
+    Rect exposed_;               // waiting to be shown again
+};
+
+Rect WindowLoop::drawn_area() const
+{
+    const int w = std::min(width_, kMaxDrawnSide), h = std::min(height_, kMaxDrawnSide);
+    return {(width_ - w) / 2, (height_ - h) / 2, w, h};
+}
+
+void WindowLoop::handle(const XEvent &event, EventSummary &summary)
+{
+    if (x_.is_compositor_change(event)) {
+        summary.compositor_changed = true;
+        return;
+    }
+    switch (event.type) {
     case Expose:
-        if (ev.xexpose.count == 0)
-            pending.draw = true;
+        summary.exposed = unite(summary.exposed, {event.xexpose.x, event.xexpose.y,
+                                                  event.xexpose.width, event.xexpose.height});
         break;
     case ConfigureNotify:
-        if (ev.xconfigure.width != width || ev.xconfigure.height != height) {
-            width = ev.xconfigure.width;
-            height = ev.xconfigure.height;
-            cairo_xlib_surface_set_size(surface, width, height);
-            pending.draw = true;
+        if (event.xconfigure.width != width_ || event.xconfigure.height != height_) {
+            width_ = event.xconfigure.width;
+            height_ = event.xconfigure.height;
+            summary.resized = true;
         }
         break;
     case MapNotify:
-        mapped = true;
-        pending.draw = true;
+        mapped_ = true;
+        summary.mapped = true;
         break;
     case UnmapNotify:
-        mapped = false;
+        mapped_ = false;
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window_.id())
+            summary.destroyed = true;
         break;
     case ClientMessage:
-        if (ev.xclient.message_type == wm_protocols && ev.xclient.format == 32 &&
-            static_cast<Atom>(ev.xclient.data.l[0]) == wm_delete)
-            pending.quit = true;
+        summary.close = summary.close || window_.is_close_request(event);
         break;
     default:
         break;
     }
 }
 
+void WindowLoop::pump_events(EventSummary &summary)
+{
+    Display *display = x_.get();
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        handle(event, summary);
+    }
+}
+
+bool WindowLoop::ensure_buffer()
+{
+    const Rect area = drawn_area();
+    if (buffer_ && buffer_->width() == area.width && buffer_->height() == area.height)
+        return true;
+    buffer_.reset();
+    drawn_ = false;
+    frame_.invalidate();
+    std::string error;
+    buffer_ = PixelBuffer::create(x_.get(), window_.visual(), window_.depth(), area.width,
+                                  area.height, error);
+    if (!buffer_)
+        std::fprintf(stderr, "qxclock: %s\n", error.c_str());
+    return buffer_ != nullptr;
+}
+
+void WindowLoop::show(const Rect &area)
+{
+    const Rect drawn = drawn_area();
+    const Rect part = intersect(area, drawn);
+    if (part.empty())
+        return;
+    buffer_->put(window_.id(), window_.gc(),
+                 {part.x - drawn.x, part.y - drawn.y, part.width, part.height}, part.x, part.y);
+}
+
+bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
+{
+    if (!ensure_buffer())
+        return false;
+    const Rect drawn = drawn_area();
+    const std::optional<Rect> changed =
+        frame_.draw(buffer_->surface(), drawn.width, drawn.height, tv, seconds_);
+    if (!changed) {
+        std::fputs("qxclock: cannot draw the clock\n", stderr);
+        return false;
+    }
+    drawn_ = true;
+    const Rect in_window{changed->x + drawn.x, changed->y + drawn.y, changed->width,
+                         changed->height};
+    // One put for what changed and what was exposed together.
+    show(unite(in_window, exposed_));
+    exposed_ = {};
+    deadline_ = now + microseconds_to_next_frame(now, rate_);
+    return true;
+}
+
+void WindowLoop::follow_compositor()
+{
+    const std::optional<Rgb> background =
+        backdrop_.colour(x_.compositor_running(DefaultScreen(x_.get())));
+    window_.set_background(background);
+    frame_.set_background(background);
+    deadline_ = 0;
+}
+
+bool WindowLoop::wait()
+{
+    // Sending can make Xlib read what the server sent meanwhile: then it is
+    // queued in Xlib and the socket stays quiet. XPending flushes our
+    // requests and says whether anything is queued; then there is no waiting.
+    if (XPending(x_.get()) > 0)
+        return true;
+    int timeout_ms = -1;  // unmapped: events only
+    if (mapped_) {
+        timeval tv;
+        const std::int64_t left = deadline_ - now_microseconds(tv);
+        // Rounded up to a whole millisecond, so never early.
+        timeout_ms = left > 0 ? static_cast<int>((left + 999) / 1000) : 0;
+    }
+    pollfd fds[2] = {{ConnectionNumber(x_.get()), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
+    if (poll(fds, 2, timeout_ms) < 0 && errno != EINTR) {
+        std::perror("qxclock: poll");
+        return false;
+    }
+    return true;
+}
+
+int WindowLoop::run()
+{
+    for (;;) {
+        EventSummary events;
+        pump_events(events);
+        if (signals_.stop_requested() || events.close)
+            return 0;
+        if (events.destroyed) {
+            window_.forget();
+            std::fputs("qxclock: the window was destroyed by another client\n", stderr);
+            return 1;
+        }
+        const std::string error = x_.take_error();
+        if (!error.empty()) {
+            std::fprintf(stderr, "qxclock: %s\n", error.c_str());
+            return 1;
+        }
+        if (events.resized) {
+            rate_ = frame_rate_for(width_, height_, seconds_);
+            deadline_ = 0;
+        }
+        if (events.mapped)
+            deadline_ = 0;
+        if (events.compositor_changed)
+            follow_compositor();
+        exposed_ = unite(exposed_, events.exposed);
+
+        if (mapped_) {
+            timeval tv;
+            const std::int64_t now = now_microseconds(tv);
+            // A wall clock set back leaves the deadline far ahead: start again.
+            if (deadline_ - now > kMaxSecondsBetweenFrames * kMicrosecondsPerSecond)
+                deadline_ = 0;
+            if (now >= deadline_ || !drawn_ || events.resized) {
+                if (!draw_frame(now, tv))
+                    return 1;
+            } else if (!exposed_.empty()) {
+                show(exposed_);
+                exposed_ = {};
+            }
+        }
+        if (!wait())
+            return 1;
+    }
+}
+
 }  // namespace
 
-int run_window(int size, bool seconds)
+int run_window(const Options &opts, int argc, char **argv)
 {
-    // Before anything else, so that a Ctrl-C during start-up is read by the
-    // loop too.
-    int sig_fd = open_signal_fd();
-    if (sig_fd < 0) {
+    // Before anything else, so that a stop signal during start-up is seen.
+    StopSignals signals;
+    if (!signals.ok()) {
         std::perror("qxclock: cannot watch for signals");
         return 1;
     }
-
-    Display *dpy = XOpenDisplay(nullptr);
-    if (!dpy) {
-        std::fprintf(stderr, "qxclock: cannot open display '%s'\n", XDisplayName(nullptr));
-        close(sig_fd);
+    XConnection x(opts.display);
+    if (!x.ok()) {
+        std::fprintf(stderr, "qxclock: cannot open display '%s'\n", x.name().c_str());
         return 1;
     }
-    int scr = DefaultScreen(dpy);
-    ClockWindow win = create_window(dpy, scr, size);
-    if (!win.translucent)
-        std::fprintf(stderr, "qxclock: the screen has no 32-bit visual with alpha; "
-                             "using an opaque window\n");
-    else if (!compositor_running(dpy, scr))
-        std::fprintf(stderr, "qxclock: no compositing manager is running; "
-                             "the window's transparent parts will show black\n");
-
-    Atom wm_protocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
-    Atom wm_delete = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(dpy, win.id, &wm_delete, 1);
-
-    int width = size, height = size;
-    cairo_surface_t *surface = cairo_xlib_surface_create(dpy, win.id, win.visual, width, height);
-    XMapWindow(dpy, win.id);
-
-    const int fps = seconds ? frames_per_second_smooth : frames_per_second_plain;
-    int status = 0;
-    {
-        ClockFrame frame(!win.translucent);
-        bool mapped = false;
-        timeval tv;
-        std::int64_t now = now_microseconds(tv);
-        std::int64_t deadline = now + microseconds_to_next_frame(now, fps);
-        for (;;) {
-            Pending pending;
-            while (XPending(dpy)) {
-                XEvent ev;
-                XNextEvent(dpy, &ev);
-                handle_event(ev, surface, wm_protocols, wm_delete, width, height, mapped, pending);
-            }
-            if (pending.quit)
-                break;
-
-            now = now_microseconds(tv);
-            // A wall clock set back leaves the deadline far ahead: start again.
-            if (deadline - now > microseconds_per_second)
-                deadline = now + microseconds_to_next_frame(now, fps);
-            bool due = now >= deadline;
-            if (mapped && (due || pending.draw)) {
-                if (frame.draw(surface, width, height, tv, seconds) != CAIRO_STATUS_SUCCESS) {
-                    std::fprintf(stderr, "qxclock: cannot draw the clock\n");
-                    status = 1;
-                    break;
-                }
-            }
-            if (due)
-                deadline = now + microseconds_to_next_frame(now, fps);
-            XFlush(dpy);
-
-            // Sleep until the next boundary (rounded up to a whole millisecond, so
-            // never early) or until X or a signal has something; while unmapped
-            // there is nothing to draw, so wait for events only.
-            int timeout_ms = -1;
-            if (mapped) {
-                timeval after;
-                std::int64_t left = deadline - now_microseconds(after);  // drawing took time
-                timeout_ms = left > 0 ? static_cast<int>((left + 999) / 1000) : 0;
-            }
-            pollfd fds[2] = {{ConnectionNumber(dpy), POLLIN, 0}, {sig_fd, POLLIN, 0}};
-            int n = poll(fds, 2, timeout_ms);
-            if (n < 0 && errno != EINTR) {
-                std::perror("qxclock: poll");
-                status = 1;
-                break;
-            }
-            if (n > 0 && (fds[1].revents & POLLIN)) {
-                signalfd_siginfo info;
-                if (read(sig_fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
-                    break;
-            }
+    Display *display = x.get();
+    const int screen = DefaultScreen(display);
+    std::optional<Rgb> asked = opts.background_rgb;
+    if (!opts.background_name.empty()) {
+        asked = x.lookup_colour(DefaultColormap(display, screen), opts.background_name);
+        if (!asked) {
+            std::fprintf(stderr, "qxclock: unknown colour '%s'\nTry 'qxclock --help'.\n",
+                         opts.background_name.c_str());
+            return 2;
         }
-    }  // the frame's surfaces go before the window's
+    }
+    Backdrop backdrop(asked, find_argb_visual(display, screen) != nullptr);
+    // Watched from before the first look, so that no change is missed.
+    if (backdrop.follows_compositor())
+        x.watch_compositor(screen);
+    const std::optional<Rgb> background = backdrop.colour(x.compositor_running(screen));
 
-    // Let cairo release what it holds on the connection before it closes.
-    cairo_device_t *device = cairo_device_reference(cairo_surface_get_device(surface));
-    cairo_surface_destroy(surface);
-    cairo_device_finish(device);
-    cairo_device_destroy(device);
-    XDestroyWindow(dpy, win.id);
-    if (win.colormap != None)
-        XFreeColormap(dpy, win.colormap);
-    XCloseDisplay(dpy);
-    close(sig_fd);
-    return status;
+    const Placement placement =
+        place_window(opts, DisplayWidth(display, screen), DisplayHeight(display, screen));
+    ClockWindow window(display, screen, placement, background);
+    window.set_properties(placement, argc, argv);
+    XMapWindow(display, window.id());
+    WindowLoop loop(x, window, signals, backdrop, background, opts.show_seconds(), placement);
+    return loop.run();
 }
 
 }  // namespace qxclock

@@ -2,14 +2,24 @@
 #ifndef QXCLOCK_WINDOW_H
 #define QXCLOCK_WINDOW_H
 
+#include "options.h"
+
 namespace qxclock {
 
-// Opens a size x size window on $DISPLAY and shows the clock in it until the
-// window manager closes it or SIGINT or SIGTERM arrives. The window is
-// translucent where the screen has a 32-bit visual with alpha, and opaque (with
-// a message on stderr) where it has none. Returns the exit status: 0 after a
-// clean close, 1 when the display cannot be used.
-int run_window(int size, bool seconds);
+// Shows the clock in a window as `opts` ask until the window manager closes
+// it or SIGINT or SIGTERM arrives. The window is translucent under a
+// compositing manager (on a screen with a 32-bit visual with alpha); without
+// one, or with --background, its clear parts are opaque, and qxclock says
+// once on stderr why when it chose so itself. argv is recorded as the
+// window's WM_COMMAND. Returns the exit status: 0 after a clean close, 1 when
+// the display cannot be used or is lost, or the window is destroyed by
+// another client, 2 for an unknown colour name.
+int run_window(const Options &opts, int argc, char **argv);
+
+// The side of the largest area drawn: a window larger than this either way
+// shows the clock in a kMaxDrawnSide wide (or high) part in its middle, and
+// its background around it, so that a huge window costs no huge buffers.
+constexpr int kMaxDrawnSide = 4096;
 
 }  // namespace qxclock
 

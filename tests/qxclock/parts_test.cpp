@@ -1,5 +1,5 @@
-// parts_test.cpp - the pieces of qxclock that need no X server: the time
-// argument, the local instant it names, the frame schedule, and the frame
+// parts_test.cpp - the pieces of qxclock that need no X server: the command
+// line, the local instant --time names, the frame schedule, and the frame
 // composed from the cached face.
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -9,7 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "frame.h"
 #include "frame_clock.h"
@@ -52,10 +55,120 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeText{"3:04:05", true, 3, 4, 5}, TimeText{"10:30:45", true, 10, 30, 45},
                       TimeText{"24:00:00", false, 0, 0, 0}, TimeText{"12:60:00", false, 0, 0, 0},
                       TimeText{"12:00:60", false, 0, 0, 0}, TimeText{"1:2:3", false, 0, 0, 0},
-                      TimeText{"12:00", false, 0, 0, 0}, TimeText{"12:00:00x", false, 0, 0, 0},
-                      TimeText{"123:00:00", false, 0, 0, 0}, TimeText{"", false, 0, 0, 0},
-                      TimeText{"-1:00:00", false, 0, 0, 0}, TimeText{" 1:00:00", false, 0, 0, 0},
-                      TimeText{"12:0a:00", false, 0, 0, 0}, TimeText{"12-00-00", false, 0, 0, 0}));
+                      TimeText{"12:00", true, 12, 0, 0}, TimeText{"9:05", true, 9, 5, 0},
+                      TimeText{"12:0", false, 0, 0, 0}, TimeText{"12:00:", false, 0, 0, 0},
+                      TimeText{"12:00:00x", false, 0, 0, 0}, TimeText{"123:00:00", false, 0, 0, 0},
+                      TimeText{"", false, 0, 0, 0}, TimeText{"-1:00:00", false, 0, 0, 0},
+                      TimeText{" 1:00:00", false, 0, 0, 0}, TimeText{"12:0a:00", false, 0, 0, 0},
+                      TimeText{"12-00-00", false, 0, 0, 0}));
+
+// --- the command line ------------------------------------------------------
+
+// A command line that parses, and what it must give.
+struct GoodLine {
+    const char *name;
+    std::vector<std::string> args;
+    qxclock::Mode mode;
+    int side;
+    bool seconds;
+    const char *geometry;  // the Geometry printed as by describe(), "" for none
+};
+
+void PrintTo(const GoodLine &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// W, H, X, Y as given ('-' for not given), a negative offset as "-N".
+std::string describe(const qxclock::Geometry &g)
+{
+    auto part = [](const std::optional<int> &v, bool far) {
+        return v ? (far ? "-" : "") + std::to_string(*v) : std::string("-");
+    };
+    return part(g.width, false) + " " + part(g.height, false) + " " + part(g.x, g.x_from_right) +
+           " " + part(g.y, g.y_from_bottom);
+}
+
+bool parse(std::vector<std::string> args, qxclock::Options &opts, std::string &error)
+{
+    args.insert(args.begin(), "qxclock");
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return qxclock::parse_options(static_cast<int>(args.size()), argv.data(), opts, error);
+}
+
+class GoodLineTest : public ::testing::TestWithParam<GoodLine> {};
+
+TEST_P(GoodLineTest, Parses)
+{
+    const GoodLine &c = GetParam();
+    qxclock::Options opts;
+    std::string error;
+    ASSERT_TRUE(parse(c.args, opts, error)) << error;
+    EXPECT_EQ(opts.mode, c.mode);
+    EXPECT_EQ(opts.side(), c.side);
+    EXPECT_EQ(opts.show_seconds(), c.seconds);
+    EXPECT_EQ(describe(opts.geometry), c.geometry);
+}
+
+using qxclock::Mode;
+INSTANTIATE_TEST_SUITE_P(
+    Lines, GoodLineTest,
+    ::testing::Values(
+        GoodLine{"Nothing", {}, Mode::kWindow, 256, true, "- - - -"},
+        GoodLine{"OldWindow", {"--window", "--no-seconds"}, Mode::kWindow, 256, false, "- - - -"},
+        GoodLine{"Png", {"--png", "a.png"}, Mode::kPng, 512, false, "- - - -"},
+        GoodLine{"PngEquals",
+                 {"--png=a.png", "--size=300", "--seconds"},
+                 Mode::kPng,
+                 300,
+                 true,
+                 "- - - -"},
+        GoodLine{
+            "Geometry", {"--geometry", "300x200+10+20"}, Mode::kWindow, 256, true, "300 200 10 20"},
+        GoodLine{"XStyleGeometry",
+                 {"-geometry", "=120x90-0-5"},
+                 Mode::kWindow,
+                 256,
+                 true,
+                 "120 90 -0 -5"},
+        GoodLine{"PositionOnly",
+                 {"--geometry=+7+8", "--size", "64"},
+                 Mode::kWindow,
+                 64,
+                 true,
+                 "- - 7 8"},
+        GoodLine{"WidthOnly", {"--geometry", "300"}, Mode::kWindow, 256, true, "300 - - -"},
+        GoodLine{"HeightOnly", {"--geometry", "x300"}, Mode::kWindow, 256, true, "- 300 - -"},
+        GoodLine{
+            "Abbreviated", {"--geo", "50x50", "--no-sec"}, Mode::kWindow, 256, false, "50 50 - -"}),
+    [](const ::testing::TestParamInfo<GoodLine> &param_info) {
+        return std::string(param_info.param.name);
+    });
+
+TEST(OptionsTest, BackgroundIsAHexColourOrAName)
+{
+    qxclock::Options opts;
+    std::string error;
+    ASSERT_TRUE(parse({"--background", "#FF8000"}, opts, error)) << error;
+    ASSERT_TRUE(opts.background_rgb);
+    EXPECT_DOUBLE_EQ(opts.background_rgb->r, 1.0);
+    EXPECT_DOUBLE_EQ(opts.background_rgb->g, 128 / 255.0);
+    EXPECT_DOUBLE_EQ(opts.background_rgb->b, 0.0);
+    ASSERT_TRUE(parse({"--background=light sky blue"}, opts, error)) << error;
+    EXPECT_EQ(opts.background_name, "light sky blue");
+    EXPECT_FALSE(opts.background_rgb);
+}
+
+TEST(OptionsTest, GeometryOutsideTheRangesIsRefused)
+{
+    qxclock::Geometry g;
+    for (const char *text : {"", "0x10", "10x0", "8193x10", "10x-5", "+40000+0", "+0-40000",
+                             "4294967552x10", "10y10", "abc", "10x10+5+5+5"})
+        EXPECT_FALSE(qxclock::parse_geometry(text, g)) << '"' << text << '"';
+}
 
 // --- the instant named by --time -------------------------------------------
 
@@ -86,13 +199,13 @@ private:
 // Central European time: clocks go forward at 02:00 on the last Sunday of
 // March (2:00-3:00 does not exist) and back at 03:00 on the last Sunday of
 // October (2:00-3:00 happens twice).
-constexpr const char *cet = "CET-1CEST,M3.5.0,M10.5.0/3";
+constexpr const char *kCet = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 // 2026-03-29 is the last Sunday of March, 2026-10-25 of October; noon UTC
 // on those days, and on an ordinary one.
-constexpr std::time_t spring_noon_utc = 1774785600;  // 2026-03-29 12:00:00 UTC
-constexpr std::time_t autumn_noon_utc = 1792929600;  // 2026-10-25 12:00:00 UTC
-constexpr std::time_t plain_noon_utc = 1781265600;   // 2026-06-12 12:00:00 UTC
+constexpr std::time_t kSpringNoonUtc = 1774785600;  // 2026-03-29 12:00:00 UTC
+constexpr std::time_t kAutumnNoonUtc = 1792929600;  // 2026-10-25 12:00:00 UTC
+constexpr std::time_t kPlainNoonUtc = 1781265600;   // 2026-06-12 12:00:00 UTC
 
 std::tm local(std::time_t t)
 {
@@ -105,19 +218,19 @@ TEST(LocalInstantTest, InUtcIsMidnightPlusTheTimeOfDay)
 {
     ScopedTimeZone tz("UTC0");
     timeval tv{};
-    ASSERT_TRUE(qxclock::local_instant_today(plain_noon_utc, 10, 30, 45, tv));
-    std::time_t midnight = plain_noon_utc - 12 * 3600;
+    ASSERT_TRUE(qxclock::local_instant_today(kPlainNoonUtc, 10, 30, 45, tv));
+    std::time_t midnight = kPlainNoonUtc - 12 * 3600;
     EXPECT_EQ(tv.tv_sec, midnight + 10 * 3600 + 30 * 60 + 45);
     EXPECT_EQ(tv.tv_usec, 0);
 }
 
 TEST(LocalInstantTest, FollowsTheLocalZoneAndItsSummerTime)
 {
-    ScopedTimeZone tz(cet);
+    ScopedTimeZone tz(kCet);
     timeval tv{};
     // 12 June: summer time, UTC+2, so 10:00 local is 08:00 UTC.
-    ASSERT_TRUE(qxclock::local_instant_today(plain_noon_utc, 10, 0, 0, tv));
-    EXPECT_EQ(tv.tv_sec, plain_noon_utc - 4 * 3600);
+    ASSERT_TRUE(qxclock::local_instant_today(kPlainNoonUtc, 10, 0, 0, tv));
+    EXPECT_EQ(tv.tv_sec, kPlainNoonUtc - 4 * 3600);
 }
 
 struct ClockChangeCase {
@@ -136,7 +249,7 @@ class LocalInstantChangeTest : public ::testing::TestWithParam<ClockChangeCase> 
 
 TEST_P(LocalInstantChangeTest, ReadsExactlyTheTimeAskedFor)
 {
-    ScopedTimeZone tz(cet);
+    ScopedTimeZone tz(kCet);
     const ClockChangeCase &c = GetParam();
     timeval tv{};
     ASSERT_TRUE(qxclock::local_instant_today(c.now, c.hour, c.minute, 7, tv));
@@ -152,22 +265,22 @@ TEST_P(LocalInstantChangeTest, ReadsExactlyTheTimeAskedFor)
 
 INSTANTIATE_TEST_SUITE_P(
     Days, LocalInstantChangeTest,
-    ::testing::Values(ClockChangeCase{"SpringBeforeGap", spring_noon_utc, 1, 59, true},
-                      ClockChangeCase{"SpringInGap", spring_noon_utc, 2, 30, false},
-                      ClockChangeCase{"SpringAfterGap", spring_noon_utc, 3, 0, true},
-                      ClockChangeCase{"AutumnTwice", autumn_noon_utc, 2, 30, true},
-                      ClockChangeCase{"AutumnAfter", autumn_noon_utc, 3, 30, true}),
+    ::testing::Values(ClockChangeCase{"SpringBeforeGap", kSpringNoonUtc, 1, 59, true},
+                      ClockChangeCase{"SpringInGap", kSpringNoonUtc, 2, 30, false},
+                      ClockChangeCase{"SpringAfterGap", kSpringNoonUtc, 3, 0, true},
+                      ClockChangeCase{"AutumnTwice", kAutumnNoonUtc, 2, 30, true},
+                      ClockChangeCase{"AutumnAfter", kAutumnNoonUtc, 3, 30, true}),
     [](const ::testing::TestParamInfo<ClockChangeCase> &param_info) {
         return std::string(param_info.param.name);
     });
 
 // --- the frame schedule ----------------------------------------------------
 
-constexpr std::int64_t second_us = 1000000;
+constexpr std::int64_t kSecondUs = 1000000;
 
 struct ScheduleCase {
     std::int64_t now;
-    int fps;
+    int fps;  // frames a second, or (negative) minus the seconds between frames
     std::int64_t wait;
 };
 
@@ -176,12 +289,17 @@ void PrintTo(const ScheduleCase &c, std::ostream *os)
     *os << c.now << " us at " << c.fps << " fps";
 }
 
+qxclock::FrameRate rate_of(int fps)
+{
+    return fps > 0 ? qxclock::FrameRate{fps, 0} : qxclock::FrameRate{0, -fps};
+}
+
 class FrameScheduleTest : public ::testing::TestWithParam<ScheduleCase> {};
 
 TEST_P(FrameScheduleTest, WaitsForTheNextBoundary)
 {
     const ScheduleCase &c = GetParam();
-    EXPECT_EQ(qxclock::microseconds_to_next_frame(c.now, c.fps), c.wait)
+    EXPECT_EQ(qxclock::microseconds_to_next_frame(c.now, rate_of(c.fps)), c.wait)
         << "now " << c.now << " fps " << c.fps;
 }
 
@@ -189,37 +307,75 @@ TEST_P(FrameScheduleTest, WaitsForTheNextBoundary)
 // 33333.3.. us apart, drawn at the first whole microsecond not before.
 INSTANTIATE_TEST_SUITE_P(
     Cases, FrameScheduleTest,
-    ::testing::Values(ScheduleCase{0, 1, second_us},  // just drawn on the boundary
-                      ScheduleCase{1, 1, second_us - 1}, ScheduleCase{500000, 1, 500000},
+    ::testing::Values(ScheduleCase{0, 1, kSecondUs},  // just drawn on the boundary
+                      ScheduleCase{1, 1, kSecondUs - 1}, ScheduleCase{500000, 1, 500000},
                       ScheduleCase{999999, 1, 1},
-                      ScheduleCase{1700000000LL * second_us + 250000, 1, 750000},
+                      ScheduleCase{1700000000LL * kSecondUs + 250000, 1, 750000},
                       ScheduleCase{-1, 1, 1},  // just before the epoch
-                      ScheduleCase{-second_us, 1, second_us}, ScheduleCase{0, 30, 33334},
+                      ScheduleCase{-kSecondUs, 1, kSecondUs}, ScheduleCase{0, 30, 33334},
                       ScheduleCase{33333, 30, 1},
                       ScheduleCase{33334, 30, 33333},   // next at 66666.6.. -> 66667
                       ScheduleCase{966667, 30, 33333},  // the last frame before the second
-                      ScheduleCase{999999, 30, 1}));
+                      ScheduleCase{999999, 30, 1},
+                      // Every 5 s: on the multiples of 5 s since the epoch.
+                      ScheduleCase{0, -5, 5 * kSecondUs},
+                      ScheduleCase{7 * kSecondUs, -5, 3 * kSecondUs}, ScheduleCase{-1, -5, 1}));
 
 TEST(FrameScheduleSweepTest, EverySecondBoundaryIsAFrameAndNoneIsSkipped)
 {
     // Walking from frame to frame through two seconds visits every k/30 s,
     // including each whole second, and nothing else.
     for (int fps : {1, 7, 30, 60}) {
-        std::int64_t t = 5 * second_us - 1;
+        std::int64_t t = 5 * kSecondUs - 1;
         int frames = 0, whole_seconds = 0;
-        while (t < 7 * second_us) {
-            std::int64_t wait = qxclock::microseconds_to_next_frame(t, fps);
+        while (t < 7 * kSecondUs) {
+            std::int64_t wait = qxclock::microseconds_to_next_frame(t, rate_of(fps));
             ASSERT_GE(wait, 1);
-            ASSERT_LE(wait, (second_us + fps - 1) / fps);
+            ASSERT_LE(wait, (kSecondUs + fps - 1) / fps);
             t += wait;
             ++frames;
-            if (t % second_us == 0)
+            if (t % kSecondUs == 0)
                 ++whole_seconds;
         }
         EXPECT_EQ(frames, 2 * fps + 1) << fps;  // 5 s, then 2 s worth of frames
         EXPECT_EQ(whole_seconds, 3) << fps;     // 5, 6 and 7 s
     }
 }
+
+// The second hand's tip (0.32 of the side out) moves 2 pi 0.32 side / 60
+// pixels a second, the minute hand's (0.39) 2 pi 0.39 side / 3600: a frame for
+// each pixel, within the limits.
+struct RateCase {
+    int width, height;
+    bool seconds;
+    int fps, seconds_per_frame;
+};
+
+void PrintTo(const RateCase &c, std::ostream *os)
+{
+    *os << c.width << "x" << c.height << (c.seconds ? " with" : " without") << " seconds";
+}
+
+class FrameRateTest : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(FrameRateTest, FollowsTheTipsSpeed)
+{
+    const RateCase &c = GetParam();
+    const qxclock::FrameRate rate = qxclock::frame_rate_for(c.width, c.height, c.seconds);
+    EXPECT_EQ(rate.frames_per_second, c.fps);
+    EXPECT_EQ(rate.seconds_per_frame, c.seconds_per_frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FrameRateTest,
+                         ::testing::Values(RateCase{256, 256, true, 9, 0},
+                                           RateCase{256, 256, false, 0, 5},
+                                           RateCase{100, 256, true, 9, 0},  // the larger side
+                                           RateCase{512, 512, true, 18, 0},
+                                           RateCase{4096, 4096, true, 30, 0},  // at most 30
+                                           RateCase{4096, 4096, false, 0, 1},
+                                           RateCase{16, 16, true, 1, 0},  // at least 1
+                                           RateCase{16, 16, false, 0, 60},
+                                           RateCase{0, 0, false, 0, 60}));
 
 // --- the frame -------------------------------------------------------------
 
@@ -261,6 +417,30 @@ void draw_directly(Image &im, int w, int h, const timeval &tv, bool seconds)
     cairo_destroy(cr);
 }
 
+// Copies the pixels of `from` into `to`, of the same size.
+void copy(Image &from, Image &to)
+{
+    cairo_t *cr = cairo_create(to.surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, from.surface, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+}
+
+// Whether `a` and `b` differ only inside `r`.
+bool differs_only_inside(Image &a, Image &b, const qxclock::Rect &r)
+{
+    const int w = cairo_image_surface_get_width(a.surface);
+    const int h = cairo_image_surface_get_height(a.surface);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool inside = x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+            if (!inside && a.at(x, y) != b.at(x, y))
+                return false;
+        }
+    return true;
+}
+
 // Fills a surface with something that must not survive a frame.
 void scribble(Image &im)
 {
@@ -270,51 +450,74 @@ void scribble(Image &im)
     cairo_destroy(cr);
 }
 
-constexpr timeval morning{1781254245, 500000};  // some instant; any would do
-constexpr timeval evening{1781290000, 0};
+constexpr timeval kMorning{1781254245, 500000};  // some instant; any would do
+constexpr timeval kEvening{1781290000, 0};
 
 TEST(ClockFrameTest, FramesMatchTheClockDrawnDirectly)
 {
-    // Each frame replaces the target entirely (no earlier hands, no earlier
-    // content left over), and the cached face is the one for the current size.
+    // Each frame redraws only where the hands were and are, on the last
+    // frame: the picture must still be the clock drawn afresh, with no trace
+    // of earlier hands, and what it reports changed must hold every change.
     struct Step {
         int w, h;
         timeval tv;
         bool seconds;
     };
-    const Step steps[] = {{200, 200, morning, true},
-                          {200, 200, evening, false},  // face from the cache
-                          {320, 180, evening, true},   // resized: face drawn again
-                          {200, 200, morning, false}};
-    qxclock::ClockFrame frame(false);
+    const Step steps[] = {{200, 200, kMorning, true},
+                          {200, 200, {kMorning.tv_sec + 1, 0}, true},  // the second hand moved
+                          {200, 200, kEvening, false},                 // all hands moved
+                          {200, 200, kMorning, true},
+                          {320, 180, kEvening, true},  // a new size: all drawn again
+                          {320, 180, kMorning, false}};
+    qxclock::ClockFrame frame(std::nullopt);
+    std::unique_ptr<Image> got;
     for (const Step &s : steps) {
-        Image got(s.w, s.h), want(s.w, s.h);
-        scribble(got);
-        ASSERT_EQ(frame.draw(got.surface, s.w, s.h, s.tv, s.seconds), CAIRO_STATUS_SUCCESS);
+        if (!got || cairo_image_surface_get_width(got->surface) != s.w) {
+            got = std::make_unique<Image>(s.w, s.h);
+            scribble(*got);
+        }
+        Image before(s.w, s.h);
+        copy(*got, before);
+        const std::optional<qxclock::Rect> changed =
+            frame.draw(got->surface, s.w, s.h, s.tv, s.seconds);
+        ASSERT_TRUE(changed);
+        Image want(s.w, s.h);
         draw_directly(want, s.w, s.h, s.tv, s.seconds);
-        EXPECT_TRUE(got.same_as(want)) << s.w << "x" << s.h << " at " << s.tv.tv_sec;
+        EXPECT_TRUE(got->same_as(want)) << s.w << "x" << s.h << " at " << s.tv.tv_sec;
+        EXPECT_TRUE(differs_only_inside(before, *got, *changed)) << s.tv.tv_sec;
     }
 }
 
-TEST(ClockFrameTest, OpaqueBackgroundFillsTheOutside)
+TEST(ClockFrameTest, ASecondRedrawsLittleOfTheWindow)
 {
-    qxclock::ClockFrame frame(true);
+    // From one second to the next only the second hand moves visibly: the
+    // rectangle redrawn is a small part of the window, not all of it.
+    qxclock::ClockFrame frame(std::nullopt);
+    Image im(256, 256);
+    ASSERT_TRUE(frame.draw(im.surface, 256, 256, kMorning, true));
+    const auto changed = frame.draw(im.surface, 256, 256, {kMorning.tv_sec + 1, 0}, true);
+    ASSERT_TRUE(changed);
+    EXPECT_FALSE(changed->empty());
+    EXPECT_LT(changed->width * changed->height, 256 * 256 / 2);
+}
+
+TEST(ClockFrameTest, BackgroundFillsTheOutside)
+{
+    qxclock::ClockFrame frame(qxclock::Rgb{1.0, 0.5, 0.0});
     Image im(100, 100);
-    ASSERT_EQ(frame.draw(im.surface, 100, 100, morning, false), CAIRO_STATUS_SUCCESS);
-    std::uint32_t corner = im.at(0, 0);
-    EXPECT_EQ(corner >> 24, 0xffu);
-    EXPECT_EQ(im.at(99, 99), corner);
-    EXPECT_EQ(im.at(5, 95), corner);
+    ASSERT_TRUE(frame.draw(im.surface, 100, 100, kMorning, false));
+    for (auto [x, y] : {std::pair{0, 0}, {99, 99}, {5, 95}})
+        EXPECT_EQ(im.at(x, y), 0xffff8000u) << x << "," << y;
 }
 
 TEST(ClockFrameTest, EmptySizeDrawsNothing)
 {
-    qxclock::ClockFrame frame(false);
+    qxclock::ClockFrame frame(std::nullopt);
     Image im(10, 10);
     scribble(im);
     std::uint32_t before = im.at(5, 5);
-    EXPECT_EQ(frame.draw(im.surface, 0, 10, morning, true), CAIRO_STATUS_SUCCESS);
-    EXPECT_EQ(frame.draw(im.surface, 10, -3, morning, true), CAIRO_STATUS_SUCCESS);
+    EXPECT_TRUE(frame.draw(im.surface, 0, 10, kMorning, true)->empty());
+    EXPECT_TRUE(frame.draw(im.surface, 10, -3, kMorning, true)->empty());
     EXPECT_EQ(im.at(5, 5), before);
 }
 

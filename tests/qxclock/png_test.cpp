@@ -1,7 +1,8 @@
-// png_test.cpp - qxclock --png: the picture for a fixed --time, and the
-// handling of bad command lines.
+// png_test.cpp - qxclock --png: the picture for a fixed --time, files it
+// must not destroy, and the handling of command lines.
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,11 +14,13 @@
 #include "files.h"
 #include "image.h"
 #include "process.h"
+#include "quillkit_version.h"
+#include "scratch_dir.h"
 
 namespace quillkit_test {
 namespace {
 
-constexpr int png_size = 400;
+constexpr int kPngSize = 400;
 
 // Runs qxclock with `args` and `env` added to its environment.
 RunResult run_qxclock(const std::vector<std::string> &args, const std::vector<std::string> &env)
@@ -115,19 +118,19 @@ TEST_P(PngTimeTest, HandsPointWhereTheTimeSays)
 {
     const TimeCase &tc = time_cases()[std::get<0>(GetParam())];
     std::string path = ::testing::TempDir() + "qxclock-" + std::to_string(getpid()) + ".png";
-    const RunResult run = run_qxclock({"--png", path, "--size", std::to_string(png_size), "--time",
+    const RunResult run = run_qxclock({"--png", path, "--size", std::to_string(kPngSize), "--time",
                                        tc.time, tc.seconds ? "--seconds" : "--no-seconds"},
                                       {std::string("TZ=") + std::get<1>(GetParam())});
     ASSERT_EQ(run.status, 0) << run.err;
     Png png(path);
     unlink(path.c_str());
     ASSERT_TRUE(png.ok());
-    ASSERT_EQ(png.width(), png_size);
-    ASSERT_EQ(png.height(), png_size);
+    ASSERT_EQ(png.width(), kPngSize);
+    ASSERT_EQ(png.height(), kPngSize);
 
     for (const Ray &ray : tc.rays) {
         for (double d = ray.from; d <= ray.to; d += 0.005) {
-            Point p = along_hand(ray.degrees, d, png_size, png_size);
+            Point p = along_hand(ray.degrees, d, kPngSize, kPngSize);
             Argb got = png.at(p);
             if (ray.hand)
                 EXPECT_TRUE(near(got, kBlack))
@@ -138,13 +141,13 @@ TEST_P(PngTimeTest, HandsPointWhereTheTimeSays)
     }
     // The face: every tick in its colour; outside it, nothing at all.
     for (int minute = 0; minute < 60; ++minute) {
-        Point c = tick_centre(minute, png_size, png_size);
+        Point c = tick_centre(minute, kPngSize, kPngSize);
         EXPECT_TRUE(near(png.at(c), tick_colour(minute)))
             << "minute " << minute << ": " << png.at(c);
     }
-    for (Point p : {Point{0, 0}, Point{png_size - 1.0, 0}, Point{0, png_size - 1.0},
-                    Point{png_size - 1.0, png_size - 1.0}, Point{0.1 * png_size, 0.1 * png_size},
-                    Point{0.9 * png_size, 0.9 * png_size}})
+    for (Point p : {Point{0, 0}, Point{kPngSize - 1.0, 0}, Point{0, kPngSize - 1.0},
+                    Point{kPngSize - 1.0, kPngSize - 1.0}, Point{0.1 * kPngSize, 0.1 * kPngSize},
+                    Point{0.9 * kPngSize, 0.9 * kPngSize}})
         EXPECT_EQ(png.at(p).a, 0) << "at (" << p.x << ", " << p.y << ")";
 }
 
@@ -196,27 +199,44 @@ TEST_P(PngBadArgsTest, FailsWithAMessage)
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(run.err.rfind("qxclock: ", 0), 0u) << run.err;
     EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    // A bad command line: one line naming the problem and a pointer to
+    // --help, no usage text.
+    if (c.status == 2) {
+        const std::string try_help = "\nTry 'qxclock --help'.\n";
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - try_help.size()) << run.err;
+        EXPECT_EQ(run.err.substr(run.err.find('\n')), try_help) << run.err;
+    }
+    EXPECT_EQ(run.out, "");
 }
 
-const std::string out = "/tmp/qxclock-never-written.png";
+const std::string kOut = "/tmp/qxclock-never-written.png";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PngBadArgsTest,
     ::testing::Values(
-        BadArgs{"NoMode", {}, 2, "--png FILE"},
-        BadArgs{"BothModes", {"--png", out, "--window"}, 2, "cannot be used together"},
-        BadArgs{"MissingFile", {"--png"}, 2, "needs a value"},
-        BadArgs{"SizeZero", {"--png", out, "--size", "0"}, 2, "bad size '0'"},
-        BadArgs{"SizeNegative", {"--png", out, "--size", "-5"}, 2, "bad size '-5'"},
-        BadArgs{"SizeNotANumber", {"--png", out, "--size", "12px"}, 2, "bad size '12px'"},
-        BadArgs{"SizeTooLarge", {"--png", out, "--size", "99999999999"}, 2, "bad size"},
-        BadArgs{"SizeMissing", {"--png", out, "--size"}, 2, "needs a value"},
-        BadArgs{"HourTooLarge", {"--png", out, "--time", "24:00:00"}, 2, "bad time '24:00:00'"},
-        BadArgs{"MinuteTooLarge", {"--png", out, "--time", "12:60:00"}, 2, "bad time"},
-        BadArgs{"NoSeconds", {"--png", out, "--time", "12:00"}, 2, "bad time '12:00'"},
-        BadArgs{"TrailingText", {"--png", out, "--time", "12:00:00pm"}, 2, "bad time"},
-        BadArgs{"TimeForWindow", {"--window", "--time", "12:00:00"}, 2, "--time"},
-        BadArgs{"UnknownOption", {"--png", out, "--colour"}, 2, "unknown argument '--colour'"},
+        BadArgs{"BothModes", {"--png", kOut, "--window"}, 2, "cannot be used together"},
+        BadArgs{"MissingFile", {"--png"}, 2, "'--png' needs a value"},
+        BadArgs{"SizeZero", {"--png", kOut, "--size", "0"}, 2, "bad size '0'"},
+        BadArgs{"SizeNegative", {"--png", kOut, "--size", "-5"}, 2, "bad size '-5'"},
+        BadArgs{"SizeNotANumber", {"--png", kOut, "--size=12px"}, 2, "bad size '12px'"},
+        BadArgs{"SizeTooLarge", {"--png", kOut, "--size", "99999999999"}, 2, "bad size"},
+        BadArgs{"SizeMissing", {"--png", kOut, "--size"}, 2, "'--size' needs a value"},
+        BadArgs{"SizeTwice", {"--png", kOut, "--size", "3", "--size=4"}, 2, "'--size' given twice"},
+        BadArgs{"SecondsBothWays", {"--seconds", "--no-seconds"}, 2, "cannot be used together"},
+        BadArgs{"ValueForAFlag", {"--seconds=yes"}, 2, "'--seconds' takes no value"},
+        BadArgs{"HourTooLarge", {"--png", kOut, "--time", "24:00:00"}, 2, "bad time '24:00:00'"},
+        BadArgs{"MinuteTooLarge", {"--png", kOut, "--time", "12:60"}, 2, "bad time"},
+        BadArgs{"NoMinutes", {"--png", kOut, "--time", "12"}, 2, "bad time '12'"},
+        BadArgs{"TrailingText", {"--png", kOut, "--time", "12:00:00pm"}, 2, "bad time"},
+        BadArgs{"TimeForWindow", {"--time", "12:00:00"}, 2, "'--time' applies to '--png' only"},
+        BadArgs{"BadGeometry", {"--geometry", "10x"}, 2, "bad geometry '10x'"},
+        BadArgs{"GeometryForPng", {"--png", kOut, "-geometry", "+1+1"}, 2, "applies to the window"},
+        BadArgs{
+            "SizeInBoth", {"--size", "100", "--geometry", "50x50"}, 2, "cannot be used together"},
+        BadArgs{"BadColour", {"--background", "#12345"}, 2, "bad colour '#12345'"},
+        BadArgs{"ColourNameForPng", {"--png", kOut, "--background", "red"}, 2, "#rrggbb"},
+        BadArgs{"UnknownOption", {"--png", kOut, "--colour"}, 2, "unknown option '--colour'"},
+        BadArgs{"StrayArgument", {"clock.png"}, 2, "unexpected argument 'clock.png'"},
         BadArgs{"UnwritableFile",
                 {"--png", "/nonexistent-dir/clock.png"},
                 1,
@@ -224,6 +244,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BadArgs> &param_info) {
         return std::string(param_info.param.name);
     });
+
+TEST(CommandLineTest, HelpAndVersionGoToStandardOutput)
+{
+    const RunResult help = run_qxclock({"--help"}, {});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: qxclock", 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
+    const RunResult version = run_qxclock({"--version"}, {});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "qxclock " QUILLKIT_VERSION "\n");
+}
 
 TEST(WindowStartTest, WithoutADisplayFailsWithAMessage)
 {
@@ -234,10 +265,127 @@ TEST(WindowStartTest, WithoutADisplayFailsWithAMessage)
 
 TEST(PngTest, BadArgumentsWriteNoFile)
 {
-    unlink(out.c_str());
-    run_qxclock({"--png", out, "--size", "0"}, {});
-    EXPECT_NE(access(out.c_str(), F_OK), 0);
+    unlink(kOut.c_str());
+    run_qxclock({"--png", kOut, "--size", "0"}, {});
+    EXPECT_NE(access(kOut.c_str(), F_OK), 0);
 }
+
+// --png onto something that is there already: what it must leave of it.
+struct TargetCase {
+    const char *name;
+    // Makes what is at `path` in `dir` before the run.
+    void (*setup)(const ScratchDir &dir, const std::string &path);
+    int status;
+    const char *error;  // in stderr when status != 0
+    // Checks what is at `path` after the run.
+    void (*check)(const ScratchDir &dir, const std::string &path);
+};
+
+void PrintTo(const TargetCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+bool is_png(const std::string &path)
+{
+    return read_file(path).rfind("\x89PNG\r\n", 0) == 0;
+}
+
+std::string link_target(const std::string &path)
+{
+    char buf[4096];
+    const ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+    return n < 0 ? "" : std::string(buf, static_cast<size_t>(n));
+}
+
+mode_t mode_of(const std::string &path, bool follow = true)
+{
+    struct stat st {};
+    if ((follow ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) != 0)
+        return 0;
+    return st.st_mode;
+}
+
+class PngTargetTest : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(PngTargetTest, LeavesWhatItDidNotMake)
+{
+    const TargetCase &c = GetParam();
+    ScratchDir dir;
+    const std::string path = (dir / "clock.png").string();
+    c.setup(dir, path);
+    const RunResult run = run_qxclock({"--png", path, "--size", "64"}, {});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    if (c.status != 0) {
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    }
+    c.check(dir, path);
+    // Nothing of ours is left behind in the directory.
+    for (const auto &entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().rfind(".qxclock", 0), std::string::npos)
+            << entry.path();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, PngTargetTest,
+    ::testing::Values(TargetCase{"FullDisk",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
+                                 },
+                                 1, "No space left on device",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     EXPECT_EQ(link_target(path), "/dev/full");
+                                     EXPECT_TRUE(S_ISCHR(mode_of("/dev/full")));
+                                 }},
+                      TargetCase{"LinkToDevNull",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     ASSERT_EQ(symlink("/dev/null", path.c_str()), 0);
+                                 },
+                                 0, "",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     EXPECT_EQ(link_target(path), "/dev/null");
+                                     EXPECT_TRUE(S_ISCHR(mode_of("/dev/null")));
+                                 }},
+                      TargetCase{"LinkToAFile",
+                                 [](const ScratchDir &dir, const std::string &path) {
+                                     dir.write("real.png", "old");
+                                     ASSERT_EQ(symlink("real.png", path.c_str()), 0);
+                                 },
+                                 0, "",
+                                 [](const ScratchDir &dir, const std::string &path) {
+                                     EXPECT_EQ(link_target(path), "real.png");
+                                     EXPECT_TRUE(is_png((dir / "real.png").string()));
+                                 }},
+                      TargetCase{"ExistingFileKeepsItsMode",
+                                 [](const ScratchDir &dir, const std::string &path) {
+                                     dir.write("clock.png", "old");
+                                     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+                                 },
+                                 0, "",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     EXPECT_TRUE(is_png(path));
+                                     EXPECT_EQ(mode_of(path) & 07777, 0640u);
+                                 }},
+                      TargetCase{"LinkToNothing",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     ASSERT_EQ(symlink("missing.png", path.c_str()), 0);
+                                 },
+                                 1, "a symbolic link to a missing file",
+                                 [](const ScratchDir &dir, const std::string &path) {
+                                     EXPECT_EQ(link_target(path), "missing.png");
+                                     EXPECT_FALSE(std::filesystem::exists(dir / "missing.png"));
+                                 }},
+                      TargetCase{"Directory",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+                                 },
+                                 1, "Is a directory",
+                                 [](const ScratchDir &, const std::string &path) {
+                                     EXPECT_TRUE(S_ISDIR(mode_of(path)));
+                                 }}),
+    [](const ::testing::TestParamInfo<TargetCase> &param_info) {
+        return std::string(param_info.param.name);
+    });
 
 }  // namespace
 }  // namespace quillkit_test

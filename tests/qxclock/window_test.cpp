@@ -1,6 +1,8 @@
-// window_test.cpp - qxclock --window under a private Xvfb: the clock is on the
-// screen, the background is transparent, it follows resizes, and it closes
-// cleanly on the window manager's request and on SIGINT/SIGTERM.
+// window_test.cpp - the qxclock window under a private Xvfb: found by its
+// _NET_WM_PID, placed and sized as asked, its background with and without a
+// compositing manager, and the ways it ends: closed, signalled, its server
+// stalled, its window destroyed, its connection closed; and its memory after
+// a huge resize.
 // GoogleTest first: Xlib's macros (None, Bool, Status) would break it.
 #include <gtest/gtest.h>
 
@@ -11,7 +13,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,8 +31,9 @@ namespace quillkit_test {
 namespace {
 
 constexpr int kWindowSize = 200;
-constexpr int kWaitMs = 10000;     // for the window to appear and draw
-constexpr int kExitWaitMs = 5000;  // for a clean close
+constexpr int kWaitMs = 15000;                          // for the window to appear and draw
+constexpr int kExitWaitMs = 8000;                       // for an exit (the stop watchdog takes 2 s)
+constexpr int kScreenWidth = 640, kScreenHeight = 480;  // XvfbServer's screen
 
 // The window's pixels, read with XGetImage.
 class WindowImage {
@@ -78,76 +83,121 @@ private:
     int depth_ = 0;
 };
 
-// A running qxclock --window on a private server, with a connection of the
-// test's own to look at it.
+// A window property as Xlib returns it, as bytes ("" when absent).
+std::string property(Display *dpy, Window win, const char *name)
+{
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char *data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(dpy, win, XInternAtom(dpy, name, False), 0, 1024, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success &&
+        data) {
+        // Xlib hands 32-bit items over as longs.
+        const size_t item = format == 32 ? sizeof(long) : static_cast<size_t>(format / 8);
+        value.assign(reinterpret_cast<char *>(data), count * item);
+        XFree(data);
+    }
+    return value;
+}
+
+// The process's resident set: "VmRSS" now, "VmHWM" at its peak, in kB.
+long memory_kb(pid_t pid, const std::string &field)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stol(line.substr(field.size() + 1));
+    return -1;
+}
+
+// Counts the occurrences of `what` in `text`.
+int count_of(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+constexpr const char *kNoCompositorMessage = "no compositing manager is running";
+
+// A running qxclock on a private server, with a connection of the test's own
+// to look at it.
 class ClockWindowTest : public ::testing::Test {
 protected:
-    void start(const std::vector<std::string> &xvfb_args, const std::vector<std::string> &args,
-               const std::function<void(Display *)> &before = {})
+    // Starts the server (with `xvfb_args`), xcompmgr when asked (the test is
+    // skipped where it is not installed), and qxclock with `args`.
+    void start(const std::vector<std::string> &args, bool compositor = false,
+               const std::vector<std::string> &xvfb_args = {})
     {
         server_ = std::make_unique<XvfbServer>(xvfb_args);
         ASSERT_TRUE(server_->ok()) << server_->error();
         dpy_ = server_->display();
-        ASSERT_NE(dpy_, nullptr);
-        if (before)
-            before(dpy_);
+        if (compositor) {
+            start_compositor();
+            if (IsSkipped() || HasFatalFailure())
+                return;
+        }
         stderr_path_ = ::testing::TempDir() + "qxclock-window-" + std::to_string(getpid()) + ".err";
-        std::vector<std::string> argv = {QXCLOCK_PATH, "--window"};
+        std::vector<std::string> argv = {QXCLOCK_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
         ChildOptions options;
         options.env = {"DISPLAY=" + server_->name()};
         options.stderr_path = stderr_path_;
         clock_ = std::make_unique<ChildProcess>(argv, options);
         ASSERT_TRUE(clock_->started());
-        win_ = wait_for_window();
-        ASSERT_NE(win_, None) << "no qxclock window appeared; stderr: " << read_file(stderr_path_);
+        wait_until([&] { return (win_ = find_window()) != None || !clock_->running(); }, kWaitMs,
+                   20);
+        ASSERT_NE(win_, None) << "no qxclock window appeared; stderr: " << clock_stderr();
+    }
+
+    void start_compositor()
+    {
+        if (std::strlen(XCOMPMGR_PATH) == 0)
+            GTEST_SKIP() << "xcompmgr is not installed (Debian package xcompmgr)";
+        compositor_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{XCOMPMGR_PATH, "-d", server_->name()});
+        const Atom cm = XInternAtom(dpy_, "_NET_WM_CM_S0", False);
+        ASSERT_TRUE(wait_until([&] { return XGetSelectionOwner(dpy_, cm) != None; }, kWaitMs))
+            << "xcompmgr did not take the compositing manager's selection";
     }
 
     void TearDown() override
     {
-        clock_.reset();   // kills it if still running
-        server_.reset();  // closes dpy_ and kills Xvfb, whatever happened above
+        clock_.reset();  // kills it if still running
+        compositor_.reset();
+        server_.reset();  // closes dpy_ and stops Xvfb, whatever happened above
         if (!stderr_path_.empty())
             unlink(stderr_path_.c_str());
     }
 
-    // The top-level window whose WM_CLASS names qxclock, if it is viewable.
-    Window find_viewable_window()
+    // The viewable top-level window whose _NET_WM_PID is the clock's.
+    Window find_window()
     {
         Window root_ret, parent, *children = nullptr;
         unsigned n = 0;
         Window found = None;
-        if (XQueryTree(dpy_, DefaultRootWindow(dpy_), &root_ret, &parent, &children, &n)) {
-            for (unsigned i = 0; i < n && found == None; ++i) {
-                XClassHint hint{};
-                if (XGetClassHint(dpy_, children[i], &hint)) {
-                    if (hint.res_name && std::strcmp(hint.res_name, "qxclock") == 0)
-                        found = children[i];
-                    XFree(hint.res_name);
-                    XFree(hint.res_class);
-                }
-            }
-            if (children)
-                XFree(children);
+        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root_ret, &parent, &children, &n))
+            return None;
+        for (unsigned i = 0; i < n && found == None; ++i) {
+            const std::string pid = property(dpy_, children[i], "_NET_WM_PID");
+            long value = 0;
+            if (pid.size() == sizeof value)
+                std::memcpy(&value, pid.data(), sizeof value);
+            XWindowAttributes attrs;
+            if (value == clock_->pid() && XGetWindowAttributes(dpy_, children[i], &attrs) &&
+                attrs.map_state == IsViewable)
+                found = children[i];
         }
-        XWindowAttributes attrs;
-        if (found != None && XGetWindowAttributes(dpy_, found, &attrs) &&
-            attrs.map_state == IsViewable)
-            return found;
-        return None;
-    }
-
-    // Waits for the window to appear (while qxclock runs).
-    Window wait_for_window()
-    {
-        Window found = None;
-        wait_until([&] { return (found = find_viewable_window()) != None || !clock_->running(); },
-                   kWaitMs, 20);
+        if (children)
+            XFree(children);
         return found;
     }
 
-    // Reads the window until `ready` holds for its image (a frame has been
-    // drawn), or the time is up; returns the last image read.
+    // Reads the window until `ready` holds for its image, or the time is up;
+    // returns the last image read.
     std::unique_ptr<WindowImage>
     wait_for_image(const std::function<bool(const WindowImage &)> &ready)
     {
@@ -183,24 +233,33 @@ protected:
         XFlush(dpy_);
     }
 
-    void expect_clean_exit()
+    // Waits for the clock to exit; returns its exit status (-1: it did not
+    // exit in time or died by a signal, with a failure).
+    int exit_status()
     {
         int status = 0;
-        ASSERT_TRUE(clock_->wait_for_exit(kExitWaitMs, status)) << "qxclock did not exit";
-        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 0) << read_file(stderr_path_);
+        if (!clock_->wait_for_exit(kExitWaitMs, status)) {
+            ADD_FAILURE() << "qxclock did not exit";
+            return -1;
+        }
+        if (!WIFEXITED(status)) {
+            ADD_FAILURE() << "ended by signal " << WTERMSIG(status);
+            return -1;
+        }
+        return WEXITSTATUS(status);
     }
 
     std::string clock_stderr() const { return read_file(stderr_path_); }
 
     std::unique_ptr<XvfbServer> server_;
     Display *dpy_ = nullptr;  // owned by server_
+    std::unique_ptr<ChildProcess> compositor_;
     std::unique_ptr<ChildProcess> clock_;
     std::string stderr_path_;
     Window win_ = None;
 };
 
-// Every tick of the ring in its colour, in a width x height window.
+// Every tick of the ring in its colour.
 void expect_ticks(const WindowImage &im)
 {
     for (int minute = 0; minute < 60; ++minute) {
@@ -224,133 +283,328 @@ std::vector<Point> outside_face(int w, int h)
             {0.9 * w, 0.9 * h}};
 }
 
-TEST_F(ClockWindowTest, ShowsTheClockOnATransparentBackground)
+void expect_outside(const WindowImage &im, const Argb &want)
 {
-    ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(kWindowSize)}));
-    auto im = wait_for_clock();
-    ASSERT_TRUE(im->ok());
-    ASSERT_EQ(im->width(), kWindowSize);
-    ASSERT_EQ(im->height(), kWindowSize);
-    EXPECT_TRUE(near(im->at(kWindowSize / 2, kWindowSize / 2), kBlack)) << "no hands at the pivot";
-    expect_ticks(*im);
-    for (const Point &p : outside_face(kWindowSize, kWindowSize))
-        EXPECT_EQ(im->at(p).a, 0) << "at (" << p.x << ", " << p.y << "): " << im->at(p);
+    for (const Point &p : outside_face(im.width(), im.height()))
+        EXPECT_TRUE(near(im.at(p), want, 1))
+            << "at (" << p.x << ", " << p.y << "): " << im.at(p) << ", want " << want;
 }
 
-TEST_F(ClockWindowTest, FollowsAResize)
+TEST_F(ClockWindowTest, StartsWithoutArgumentsAndTellsTheWindowManager)
 {
-    ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(kWindowSize)}));
-    wait_for_clock();
-    constexpr int new_w = 300, new_h = 180;
-    XResizeWindow(dpy_, win_, new_w, new_h);
-    XSync(dpy_, False);
-    // The face is stretched to the new size: wait for the right-hand quarter
-    // tick at its new place.
-    Point right = tick_centre(45, new_w, new_h);
-    auto im = wait_for_image(
-        [&](const WindowImage &i) { return i.width() == new_w && near(i.at(right), kAccentBlue); });
-    ASSERT_EQ(im->width(), new_w);
-    ASSERT_EQ(im->height(), new_h);
-    expect_ticks(*im);
-    for (const Point &p : outside_face(new_w, new_h))
-        EXPECT_EQ(im->at(p).a, 0) << "at (" << p.x << ", " << p.y << "): " << im->at(p);
-}
-
-TEST_F(ClockWindowTest, TheSecondHandMoves)
-{
-    ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(kWindowSize), "--seconds"}));
+    ASSERT_NO_FATAL_FAILURE(start({}));
     auto first = wait_for_clock();
     ASSERT_TRUE(first->ok());
-    // The second hand turns 6 degrees a second; its tip (0.32 of the width
-    // out) soon moves by whole pixels.
+    EXPECT_EQ(first->width(), 256);
+    EXPECT_EQ(first->height(), 256);
+    expect_ticks(*first);
+    // The second hand is shown by default: it moves.
     auto later = wait_for_image([&](const WindowImage &im) { return !first->same_as(im); });
     EXPECT_FALSE(first->same_as(*later)) << "the picture did not change";
+
+    EXPECT_EQ(property(dpy_, win_, "WM_NAME"), "qxclock");
+    EXPECT_EQ(property(dpy_, win_, "_NET_WM_NAME"), "qxclock");
+    EXPECT_EQ(property(dpy_, win_, "WM_CLASS"), std::string("qxclock\0Qxclock\0", 16));
+    char host[HOST_NAME_MAX + 1] = "";
+    gethostname(host, sizeof host);
+    EXPECT_EQ(property(dpy_, win_, "WM_CLIENT_MACHINE"), host);
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(dpy_, win_, &hints, &supplied));
+    EXPECT_TRUE(hints.flags & PMinSize);
+    EXPECT_EQ(hints.min_width, 32);
+    EXPECT_EQ(hints.min_height, 32);
 }
 
-TEST_F(ClockWindowTest, ClosesOnTheWindowManagersRequest)
+struct GeometryCase {
+    const char *name;
+    std::vector<std::string> args;
+    int x, y, width, height;
+    long position_flag;  // USPosition when given, PPosition when not
+    int gravity;
+};
+
+void PrintTo(const GeometryCase &c, std::ostream *os)
 {
-    ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(kWindowSize)}));
-    wait_for_clock();
-    send_wm_delete();
-    expect_clean_exit();
+    *os << c.name;
 }
 
-class ClockSignalTest : public ClockWindowTest, public ::testing::WithParamInterface<int> {};
+class ClockGeometryTest : public ClockWindowTest,
+                          public ::testing::WithParamInterface<GeometryCase> {};
 
-TEST_P(ClockSignalTest, ClosesCleanlyOnTheSignal)
+TEST_P(ClockGeometryTest, PlacesAndSizesTheWindow)
 {
-    ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(kWindowSize), "--seconds"}));
-    wait_for_clock();
-    clock_->send_signal(GetParam());
-    expect_clean_exit();
+    const GeometryCase &c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(start(c.args));
+    Window child;
+    int x = 0, y = 0;
+    XWindowAttributes attrs;
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, win_, &attrs));
+    XTranslateCoordinates(dpy_, win_, DefaultRootWindow(dpy_), 0, 0, &x, &y, &child);
+    EXPECT_EQ(x, c.x);
+    EXPECT_EQ(y, c.y);
+    EXPECT_EQ(attrs.width, c.width);
+    EXPECT_EQ(attrs.height, c.height);
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(dpy_, win_, &hints, &supplied));
+    EXPECT_TRUE(hints.flags & c.position_flag) << hints.flags;
+    EXPECT_EQ(hints.win_gravity, c.gravity);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, ClockSignalTest, ::testing::Values(SIGINT, SIGTERM),
-                         [](const ::testing::TestParamInfo<int> &param_info) {
-                             return std::string(param_info.param == SIGINT ? "SIGINT" : "SIGTERM");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Geometries, ClockGeometryTest,
+    ::testing::Values(
+        GeometryCase{"SizeAndPosition",
+                     {"--geometry", "300x200+40+30"},
+                     40,
+                     30,
+                     300,
+                     200,
+                     USPosition,
+                     NorthWestGravity},
+        GeometryCase{"FromTheFarEdges",
+                     {"-geometry", "120x100-10-20"},
+                     kScreenWidth - 120 - 10,
+                     kScreenHeight - 100 - 20,
+                     120,
+                     100,
+                     USPosition,
+                     SouthEastGravity},
+        GeometryCase{"PositionWithSize",
+                     {"--size=100", "--geometry=+15+25"},
+                     15,
+                     25,
+                     100,
+                     100,
+                     USPosition,
+                     NorthWestGravity},
+        GeometryCase{
+            "NoPosition", {"--geometry", "90x80"}, 0, 0, 90, 80, PPosition, NorthWestGravity}),
+    [](const ::testing::TestParamInfo<GeometryCase> &param_info) {
+        return std::string(param_info.param.name);
+    });
 
-// Counts the lines of `text` that contain `what`.
-int count_of(const std::string &text, const std::string &what)
+struct BackgroundCase {
+    const char *name;
+    bool compositor;
+    std::vector<std::string> args;
+    Argb outside;  // the clear parts
+    int messages;  // how often stderr says no compositing manager runs
+};
+
+void PrintTo(const BackgroundCase &c, std::ostream *os)
 {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
+    *os << c.name;
 }
 
-constexpr const char *kNoCompositorMessage = "no compositing manager is running";
+class ClockBackgroundTest : public ClockWindowTest,
+                            public ::testing::WithParamInterface<BackgroundCase> {};
 
-TEST_F(ClockWindowTest, SaysOnceThatNoCompositingManagerRuns)
+TEST_P(ClockBackgroundTest, PaintsTheClearParts)
 {
-    ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(kWindowSize), "--seconds"}));
-    // Several frames drawn: the message must not come with each of them.
+    const BackgroundCase &c = GetParam();
+    std::vector<std::string> args = {"--size", std::to_string(kWindowSize)};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ASSERT_NO_FATAL_FAILURE(start(args, c.compositor));
+    if (IsSkipped())
+        return;
     auto frame = wait_for_clock();
-    for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(frame->ok());
+    expect_ticks(*frame);
+    expect_outside(*frame, c.outside);
+    // Several frames: the message must not come with each of them.
+    for (int i = 0; i < 2; ++i)
         frame = wait_for_image([&](const WindowImage &im) { return !frame->same_as(im); });
     send_wm_delete();
-    expect_clean_exit();
-    EXPECT_EQ(count_of(clock_stderr(), kNoCompositorMessage), 1) << clock_stderr();
+    EXPECT_EQ(exit_status(), 0) << clock_stderr();
+    EXPECT_EQ(count_of(clock_stderr(), kNoCompositorMessage), c.messages) << clock_stderr();
 }
 
-TEST_F(ClockWindowTest, SaysNothingWhenACompositingManagerRuns)
+INSTANTIATE_TEST_SUITE_P(
+    Backgrounds, ClockBackgroundTest,
+    ::testing::Values(
+        BackgroundCase{"LightWithoutACompositor", false, {}, opaque(0.96, 0.96, 0.96), 1},
+        BackgroundCase{"GivenWithoutACompositor",
+                       false,
+                       {"--background", "#336699"},
+                       Argb{255, 0x33, 0x66, 0x99},
+                       0},
+        BackgroundCase{"TransparentUnderACompositor", true, {}, Argb{0, 0, 0, 0}, 0},
+        BackgroundCase{
+            "NamedUnderACompositor", true, {"--background=orange"}, Argb{255, 255, 165, 0}, 0}),
+    [](const ::testing::TestParamInfo<BackgroundCase> &param_info) {
+        return std::string(param_info.param.name);
+    });
+
+TEST_F(ClockWindowTest, FollowsACompositingManagerThatStartsAndStops)
 {
-    // Stand in for a compositing manager by owning its selection.
-    ASSERT_NO_FATAL_FAILURE(start({}, {"--size", std::to_string(kWindowSize)}, [](Display *dpy) {
-        Window owner = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
-        Atom cm = XInternAtom(dpy, "_NET_WM_CM_S0", False);
-        XSetSelectionOwner(dpy, cm, owner, CurrentTime);
-        XSync(dpy, False);
-    }));
-    wait_for_clock();
+    // Started before the compositing manager (as at a login), the clock turns
+    // translucent once it runs, and opaque again when it stops.
+    const Argb light = opaque(0.96, 0.96, 0.96);
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    auto is_outside = [](const Argb &want) {
+        return [want](const WindowImage &im) { return near(im.at(0, 0), want, 1); };
+    };
+    expect_outside(*wait_for_image(is_outside(light)), light);
+    start_compositor();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const Argb clear{0, 0, 0, 0};
+    expect_outside(*wait_for_image(is_outside(clear)), clear);
+    compositor_.reset();
+    expect_outside(*wait_for_image(is_outside(light)), light);
     send_wm_delete();
-    expect_clean_exit();
-    EXPECT_EQ(clock_stderr(), "");
+    EXPECT_EQ(exit_status(), 0);
+    EXPECT_EQ(count_of(clock_stderr(), kNoCompositorMessage), 1) << clock_stderr();
 }
 
 TEST_F(ClockWindowTest, FallsBackToAnOpaqueWindowWithoutAnArgbVisual)
 {
     // Without Composite, Xvfb offers no 32-bit visual with alpha.
     ASSERT_NO_FATAL_FAILURE(
-        start({"-extension", "Composite"}, {"--size", std::to_string(kWindowSize)}));
+        start({"--size", std::to_string(kWindowSize)}, false, {"-extension", "Composite"}));
     auto im = wait_for_clock();
     ASSERT_TRUE(im->ok());
     XWindowAttributes attrs;
     ASSERT_TRUE(XGetWindowAttributes(dpy_, win_, &attrs));
     EXPECT_EQ(attrs.depth, DefaultDepth(dpy_, DefaultScreen(dpy_)));
     expect_ticks(*im);
-    // The background is painted: the same opaque, light colour everywhere
-    // outside the face.
-    Argb corner = im->at(0, 0);
-    EXPECT_GT(corner.r + corner.g + corner.b, 3 * 200) << corner;
-    for (const Point &p : outside_face(kWindowSize, kWindowSize))
-        EXPECT_TRUE(near(im->at(p), corner, 0))
-            << "at (" << p.x << ", " << p.y << "): " << im->at(p);
+    expect_outside(*im, opaque(0.96, 0.96, 0.96));
     send_wm_delete();
-    expect_clean_exit();
-    std::string err = clock_stderr();
+    EXPECT_EQ(exit_status(), 0);
+    const std::string err = clock_stderr();
     EXPECT_EQ(count_of(err, "no 32-bit visual with alpha"), 1) << err;
     EXPECT_EQ(count_of(err, kNoCompositorMessage), 0) << err;
+}
+
+TEST_F(ClockWindowTest, FollowsAResize)
+{
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    wait_for_clock();
+    constexpr int kNewWidth = 300, kNewHeight = 180;
+    XResizeWindow(dpy_, win_, kNewWidth, kNewHeight);
+    XSync(dpy_, False);
+    // The face is stretched to the new size: wait for the right-hand quarter
+    // tick at its new place.
+    Point right = tick_centre(45, kNewWidth, kNewHeight);
+    auto im = wait_for_image([&](const WindowImage &i) {
+        return i.width() == kNewWidth && near(i.at(right), kAccentBlue);
+    });
+    ASSERT_EQ(im->width(), kNewWidth);
+    ASSERT_EQ(im->height(), kNewHeight);
+    expect_ticks(*im);
+}
+
+// How the clock is asked to stop, and how it must end: 0 when it could close
+// cleanly.
+class ClockStopTest;
+struct StopCase {
+    const char *name;
+    void (*stop)(ClockStopTest &);
+    int status;
+    const char *message;  // in its stderr, "" for nothing at all
+};
+
+void PrintTo(const StopCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ClockStopTest : public ClockWindowTest, public ::testing::WithParamInterface<StopCase> {
+public:
+    void close_request() { send_wm_delete(); }
+    void signal_clock(int sig) { clock_->send_signal(sig); }
+    void signal_server(int sig) { server_->process().send_signal(sig); }
+    void destroy_window()
+    {
+        XDestroyWindow(dpy_, win_);
+        XSync(dpy_, False);
+    }
+    // The server closes the clock's connection, as when it goes away.
+    void kill_client()
+    {
+        XKillClient(dpy_, win_);
+        XSync(dpy_, False);
+    }
+};
+
+TEST_P(ClockStopTest, EndsPromptlyWithOneLine)
+{
+    const StopCase &c = GetParam();
+    // A background of its own: stderr holds only what the stop makes it say.
+    ASSERT_NO_FATAL_FAILURE(
+        start({"--size", std::to_string(kWindowSize), "--background", "#ffffff"}));
+    wait_for_clock();
+    c.stop(*this);
+    const int status = exit_status();
+    signal_server(SIGCONT);  // should the case have stopped it
+    EXPECT_EQ(status, c.status) << clock_stderr();
+    const std::string err = clock_stderr();
+    if (*c.message == '\0') {
+        EXPECT_EQ(err, "");
+    } else {
+        EXPECT_EQ(err.rfind("qxclock: ", 0), 0u) << err;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        EXPECT_EQ(count_of(err, "\n"), 1) << err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, ClockStopTest,
+    ::testing::Values(
+        StopCase{"WindowManagersRequest", [](ClockStopTest &test) { test.close_request(); }, 0, ""},
+        StopCase{"Sigint", [](ClockStopTest &test) { test.signal_clock(SIGINT); }, 0, ""},
+        StopCase{"Sigterm", [](ClockStopTest &test) { test.signal_clock(SIGTERM); }, 0, ""},
+        // The server stops answering: closing the window would wait forever.
+        StopCase{"SigtermWhileTheServerStalls",
+                 [](ClockStopTest &test) {
+                     test.signal_server(SIGSTOP);
+                     test.signal_clock(SIGTERM);
+                 },
+                 1, "does not answer"},
+        StopCase{"WindowDestroyed", [](ClockStopTest &test) { test.destroy_window(); }, 1,
+                 "the window was destroyed"},
+        StopCase{"ConnectionClosed", [](ClockStopTest &test) { test.kill_client(); }, 1,
+                 "lost the connection"}),
+    [](const ::testing::TestParamInfo<StopCase> &param_info) {
+        return std::string(param_info.param.name);
+    });
+
+TEST(ClockColourTest, AnUnknownColourNameIsABadCommandLine)
+{
+    XvfbServer server;
+    ASSERT_TRUE(server.ok()) << server.error();
+    ChildOptions options;
+    options.env = {"DISPLAY=" + server.name()};
+    const RunResult run =
+        run_program({QXCLOCK_PATH, "--background", "no such colour"}, options, kWaitMs);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "qxclock: unknown colour 'no such colour'\nTry 'qxclock --help'.\n");
+}
+
+TEST_F(ClockWindowTest, AHugeResizeTakesBoundedMemory)
+{
+    // Another client can make the window as large as X allows.
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    wait_for_clock();
+    const long before_kb = memory_kb(clock_->pid(), "VmRSS");
+    XResizeWindow(dpy_, win_, 32767, 32767);
+    XSync(dpy_, False);
+    // Give it the time to draw at that size: until its memory has grown by
+    // what one drawn frame at the cap needs, or the time is up.
+    wait_until([&] { return memory_kb(clock_->pid(), "VmRSS") > before_kb + 32 * 1024; }, 5000, 20);
+    XResizeWindow(dpy_, win_, kWindowSize, kWindowSize);
+    XSync(dpy_, False);
+    auto im = wait_for_image([](const WindowImage &i) {
+        return i.width() == kWindowSize &&
+               near(i.at(tick_centre(45, kWindowSize, kWindowSize)), kAccentBlue);
+    });
+    ASSERT_TRUE(clock_->running()) << clock_stderr();
+    expect_ticks(*im);
+    // Two drawing surfaces of at most 4096 x 4096 pixels (64 MB each), and
+    // the program itself.
+    EXPECT_LT(memory_kb(clock_->pid(), "VmHWM"), 400 * 1024);
 }
 
 }  // namespace

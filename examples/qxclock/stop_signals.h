@@ -1,0 +1,34 @@
+// stop_signals.h - SIGINT and SIGTERM end the window promptly.
+#ifndef QXCLOCK_STOP_SIGNALS_H
+#define QXCLOCK_STOP_SIGNALS_H
+
+namespace qxclock {
+
+// While it lives, SIGINT and SIGTERM make fd() readable, so that the main
+// loop wakes up and closes the window as usual. Should the loop not get
+// there within kStopGraceSeconds (Xlib blocked on a server that stalled or
+// never answers), the process ends at once with a message on stderr and
+// status 1.
+class StopSignals {
+public:
+    StopSignals();
+    // Puts back the default actions and cancels a pending watchdog.
+    ~StopSignals();
+    StopSignals(const StopSignals &) = delete;
+    StopSignals &operator=(const StopSignals &) = delete;
+
+    bool ok() const { return read_fd_ >= 0; }
+    // Readable once a stop signal has come.
+    int fd() const { return read_fd_; }
+    bool stop_requested() const;
+
+private:
+    int read_fd_ = -1;
+    int write_fd_ = -1;
+};
+
+constexpr unsigned kStopGraceSeconds = 2;
+
+}  // namespace qxclock
+
+#endif  // QXCLOCK_STOP_SIGNALS_H

@@ -1,0 +1,56 @@
+// x_connection.h - the connection to the X server, and what goes wrong on it.
+#ifndef QXCLOCK_X_CONNECTION_H
+#define QXCLOCK_X_CONNECTION_H
+
+#include <X11/Xlib.h>
+
+#include <optional>
+#include <string>
+
+#include "options.h"
+
+namespace qxclock {
+
+// Opens the display `name` (empty: $DISPLAY) and closes it when it goes.
+//
+// X errors do not end the program inside Xlib: the first one is kept, and
+// the main loop asks for it with take_error() and ends cleanly. Losing the
+// connection (the server went away) cannot be recovered from: Xlib's I/O
+// error handler prints one line and ends the process with status 1.
+class XConnection {
+public:
+    explicit XConnection(const std::string &name);
+    ~XConnection();
+    XConnection(const XConnection &) = delete;
+    XConnection &operator=(const XConnection &) = delete;
+
+    bool ok() const { return display_ != nullptr; }
+    Display *get() const { return display_; }
+    // The display's name as Xlib resolves it, for messages.
+    const std::string &name() const { return name_; }
+
+    // The first X error since the last call, in one line; empty if none.
+    std::string take_error();
+
+    // Whether a compositing manager runs on `screen`: it owns the selection
+    // _NET_WM_CM_S<screen> while it does.
+    bool compositor_running(int screen) const;
+
+    // Asks for an event each time the compositing manager of `screen` starts
+    // or stops (XFixes); false where the server cannot tell.
+    bool watch_compositor(int screen);
+    // Whether `event` is one of those.
+    bool is_compositor_change(const XEvent &event) const;
+
+    // Looks up an X colour name (or any form XParseColor takes).
+    std::optional<Rgb> lookup_colour(Colormap colormap, const std::string &colour) const;
+
+private:
+    Display *display_ = nullptr;
+    std::string name_;
+    int fixes_event_base_ = -1;
+};
+
+}  // namespace qxclock
+
+#endif  // QXCLOCK_X_CONNECTION_H
