@@ -80,9 +80,23 @@ constexpr std::array<std::string_view, 256> make_source_escapes()
     table['"'] = "\\\"";
     table['\\'] = "\\\\";
     table['\r'] = "\\r";  // a raw CR inside a literal does not compile
+    // A '?' right after another would start a trigraph: it becomes "\?"
+    // (see append_source_escaped); a lone '?' stays as it is.
+    table['?'] = "?";
     return table;
 }
 constexpr std::array<std::string_view, 256> kSourceEscapes = make_source_escapes();
+
+// The bytes that kSourceEscapes has an entry for, as a table of one byte an
+// entry: the scan over a long snippet touches nothing else.
+constexpr std::array<bool, 256> make_source_attention()
+{
+    std::array<bool, 256> table{};
+    for (std::size_t byte = 0; byte < table.size(); ++byte)
+        table[byte] = !kSourceEscapes[byte].empty();
+    return table;
+}
+constexpr std::array<bool, 256> kSourceAttention = make_source_attention();
 
 std::string decimal(std::size_t value)
 {
@@ -117,25 +131,26 @@ std::size_t line_splice_length(std::string_view name, std::size_t pos)
 
 bool append_source_escaped(std::string &out, std::string_view bytes, bool after_question)
 {
+    // One table look-up per byte; only the bytes with an entry are looked at
+    // more closely, so that a long snippet is copied in long runs.
     std::size_t run = 0;  // start of the pending run of bytes kept as they are
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char byte = bytes[i];
-        std::string_view escape = kSourceEscapes[static_cast<unsigned char>(byte)];
-        if (byte == '?') {
-            if (after_question)
-                escape = "\\?";
-            after_question = true;
-        } else {
-            after_question = false;
-        }
-        if (escape.empty())
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (!kSourceAttention[byte])
             continue;
+        std::string_view escape = kSourceEscapes[byte];
+        if (byte == '?') {
+            const bool follows_question = i == 0 ? after_question : bytes[i - 1] == '?';
+            if (!follows_question)
+                continue;
+            escape = "\\?";
+        }
         out.append(bytes, run, i - run);
         out.append(escape);
         run = i + 1;
     }
     out.append(bytes, run, bytes.size() - run);
-    return after_question;
+    return bytes.empty() ? after_question : bytes.back() == '?';
 }
 
 void append_name_literal(std::string &out, std::string_view name)
