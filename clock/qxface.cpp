@@ -7,6 +7,7 @@
  */
 #include "qxdraw.h"
 
+#include "constants.h"
 #include "context_guards.h"
 #include "palette.h"
 
@@ -15,10 +16,10 @@ namespace {
 using quillkit::kAccentBlue;
 using quillkit::kLightGrey;
 using quillkit::SavedState;
+using quillkit::kPi;
 using quillkit::set_source;
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double kTwoPi = 2 * kPi;
 
 /* The logo is fitted into the square (0.15, 0.15)-(0.85, 0.85). */
 constexpr double kLogoOffset = 0.15;

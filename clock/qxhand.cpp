@@ -8,15 +8,17 @@
  */
 #include "qxdraw.h"
 
+#include "constants.h"
 #include "context_guards.h"
+#include "hand_geometry.h"
 
 #include <sys/time.h>
 #include <time.h>
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = 1.5707963267948966;
+using quillkit::kHalfPi;
+using quillkit::kPi;
 constexpr double kSixthPi = 0.5235987755982988;
 constexpr double kSqrt2 = 1.4142135623730951;
 
@@ -79,9 +81,14 @@ struct Hand {
     double alt;    /* shadow displacement: alt / 2 right, alt down */
 };
 
-constexpr Hand kHourHand{draw_hour, 0.03, 0.25, 0.01};
-constexpr Hand kMinuteHand{draw_minute, 0.015, 0.39, 0.02};
-constexpr Hand kSecondHand{draw_second, 0.0075, 0.32, 0.026};
+constexpr Hand hand_of(OutlineFn draw, const quillkit::HandDesign &design)
+{
+    return {draw, design.width, design.length, design.alt};
+}
+
+constexpr Hand kHourHand = hand_of(draw_hour, quillkit::kHourHandDesign);
+constexpr Hand kMinuteHand = hand_of(draw_minute, quillkit::kMinuteHandDesign);
+constexpr Hand kSecondHand = hand_of(draw_second, quillkit::kSecondHandDesign);
 
 /* Appends one hand's outline at clock angle `noon_deg` (degrees clockwise from
  * 12 o'clock), displaced by (alt / 2, alt) in the clock's frame. Only the

@@ -4,14 +4,15 @@
 #   runtime       the shared libraries                         libquillkit1
 #   development   headers, static archives, .so links,         libquillkit-dev
 #                 pkg-config files, the CMake package
-#   tools         quillmake, qxclock (with its desktop entry)  quillkit-tools
-#                 and their manual pages
+#   tools         quillmake and the programs of tools/         quillkit-tools
+#                 (with desktop entries), their manual pages
 include(CMakePackageConfigHelpers)
 
 set(QUILLKIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quillkit)
 get_property(modules GLOBAL PROPERTY QUILLKIT_MODULES)
 get_property(headers GLOBAL PROPERTY QUILLKIT_HEADERS)
 get_property(pkgconfig_templates GLOBAL PROPERTY QUILLKIT_PKGCONFIG)
+list(TRANSFORM modules PREPEND quillkit_)
 list(TRANSFORM modules APPEND _static OUTPUT_VARIABLE static_modules)
 
 install(TARGETS ${modules} EXPORT quillkit-targets
@@ -23,14 +24,9 @@ install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quillkit COMPON
 # The programs have an export set of their own, installed with them: the
 # development files do not need the tools, and find_package(quillkit) offers
 # quillkit::quillmake only where quillmake is installed.
-install(TARGETS quillmake EXPORT quillkit-tools-targets
+# (The programs in tools/ install themselves, in the same component.)
+install(TARGETS quillkit_quillmake EXPORT quillkit-tools-targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
-if(TARGET qxclock)
-  install(TARGETS qxclock RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
-  # Desktop environments list the clock among their applications.
-  install(FILES ${PROJECT_SOURCE_DIR}/examples/qxclock/qxclock.desktop
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT tools)
-endif()
 get_property(manpages GLOBAL PROPERTY QUILLKIT_MANPAGES)
 install(FILES ${manpages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
 

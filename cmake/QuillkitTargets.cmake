@@ -2,6 +2,8 @@
 #
 #   quillkit_compile_options(<target>)   warnings and the C++ standard
 #   quillkit_add_module(<name> ...)      one library, shared and static
+#   quillkit_add_pkgconfig(<file>)       a pkg-config file for the install
+#   quillkit_add_manpage(<page>)         a manual page for the install
 
 # The public headers are gathered in <build>/include/quillkit, so that an
 # embedding project includes them exactly as it would the installed ones:
@@ -32,8 +34,10 @@ endfunction()
 #   PUBLIC <target>...        system libraries its headers need
 #   PRIVATE <target>...)      system libraries only its code needs
 #
-# Makes the shared library <name> (lib<name>.so.<major>) and the static
-# archive <name>_static (lib<name>.a), with the aliases quillkit::<name> and
+# Compiles the sources once, as position-independent objects
+# (quillkit_<name>_objects), and makes of them the shared library
+# quillkit_<name> (lib<name>.so.<major>) and the static archive
+# quillkit_<name>_static (lib<name>.a), with the aliases quillkit::<name> and
 # quillkit::<name>_static. The modules are C++ inside, built without
 # exceptions or RTTI and linked as C, so that neither library needs the C++
 # runtime: a C program links either with the C linker alone.
@@ -53,40 +57,53 @@ function(quillkit_add_module name)
   file(CONFIGURE OUTPUT ${map} CONTENT
     "QUILLKIT_${PROJECT_VERSION_MAJOR} {\n  global:\n    ${symbols};\n  local:\n    *;\n};\n")
 
-  add_library(${name} SHARED ${arg_SOURCES})
-  add_library(${name}_static STATIC ${arg_SOURCES})
-  set_target_properties(${name} PROPERTIES
+  set(objects quillkit_${name}_objects)
+  set(shared quillkit_${name})
+  set(static quillkit_${name}_static)
+  set(include_dirs
+    $<BUILD_INTERFACE:${QUILLKIT_BUILD_INCLUDEDIR}>
+    $<BUILD_INTERFACE:${QUILLKIT_BUILD_INCLUDEDIR}/quillkit>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quillkit>)
+
+  add_library(${objects} OBJECT ${arg_SOURCES})
+  set_target_properties(${objects} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_include_directories(${objects} PRIVATE ${include_dirs} ${CMAKE_CURRENT_SOURCE_DIR})
+  quillkit_compile_options(${objects})
+  target_compile_options(${objects} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+  # Only the usage requirements (include folders, flags) reach the objects.
+  target_link_libraries(${objects} PRIVATE ${arg_PUBLIC} ${arg_PRIVATE} quillkit_common_headers)
+
+  add_library(${shared} SHARED $<TARGET_OBJECTS:${objects}>)
+  add_library(${static} STATIC $<TARGET_OBJECTS:${objects}>)
+  set_target_properties(${shared} PROPERTIES
     VERSION ${PROJECT_VERSION}
     SOVERSION ${PROJECT_VERSION_MAJOR}
+    EXPORT_NAME ${name}
     LINK_DEPENDS ${map})
+  set_target_properties(${static} PROPERTIES EXPORT_NAME ${name}_static)
   # Linked as C: name libc, which the linker would otherwise drop from
   # libraries that call nothing in it directly.
-  target_link_options(${name} PRIVATE -Wl,--version-script=${map}
+  target_link_options(${shared} PRIVATE -Wl,--version-script=${map}
     LINKER:--push-state,--no-as-needed,-lc,--pop-state)
   if(NOT QUILLKIT_SANITIZE)
     # Every symbol the library needs must come from a library it names.
-    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    target_link_options(${shared} PRIVATE -Wl,--no-undefined)
   endif()
 
-  foreach(target ${name} ${name}_static)
-    add_library(quillkit::${target} ALIAS ${target})
+  foreach(target ${shared} ${static})
+    get_target_property(export_name ${target} EXPORT_NAME)
+    add_library(quillkit::${export_name} ALIAS ${target})
     set_target_properties(${target} PROPERTIES
       OUTPUT_NAME ${name}
       LINKER_LANGUAGE C
       POSITION_INDEPENDENT_CODE ON)
-    target_include_directories(${target} PUBLIC
-      $<BUILD_INTERFACE:${QUILLKIT_BUILD_INCLUDEDIR}>
-      $<BUILD_INTERFACE:${QUILLKIT_BUILD_INCLUDEDIR}/quillkit>
-      $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
-      $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quillkit>)
-    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-    quillkit_compile_options(${target})
-    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+    target_include_directories(${target} PUBLIC ${include_dirs})
     target_link_libraries(${target} PUBLIC ${arg_PUBLIC} PRIVATE ${arg_PRIVATE})
   endforeach()
   foreach(module IN LISTS arg_MODULES)
-    target_link_libraries(${name} PUBLIC ${module})
-    target_link_libraries(${name}_static PUBLIC ${module}_static)
+    target_link_libraries(${shared} PUBLIC quillkit_${module})
+    target_link_libraries(${static} PUBLIC quillkit_${module}_static)
   endforeach()
 
   set_property(GLOBAL APPEND PROPERTY QUILLKIT_MODULES ${name})

@@ -11,8 +11,8 @@ cmake --preset default
 cmake --build --preset default -j "$(nproc)"
 
 mkdir -p out
-cmake --build --preset default --target gallery
+cmake --build --preset default --target quillkit_gallery
 rm -rf out/gallery && cp -r build/default/gallery out/gallery
-build/default/examples/qxclock/qxclock --png out/clock.png --size 512 --seconds
+build/default/tools/qxclock/qxclock --png out/clock.png --size 512 --seconds
 
 echo "Gallery: out/gallery/  Clock: out/clock.png"

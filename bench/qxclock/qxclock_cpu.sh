@@ -24,7 +24,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 baseline=""
-candidate="$here/../../build/default/examples/qxclock/qxclock"
+candidate="$here/../../build/default/tools/qxclock/qxclock"
 rounds=5
 seconds=20
 size=256

@@ -343,7 +343,7 @@ elseif(STEP STREQUAL "manpages")
     return()
   endif()
   set(ENV{MANWIDTH} 80)
-  foreach(page generator/quillmake.1 examples/qxclock/qxclock.1)
+  foreach(page generator/quillmake.1 tools/qxclock/qxclock.1)
     execute_process(COMMAND ${MAN} --warnings -E UTF-8 -l ${SOURCE_DIR}/${page}
       RESULT_VARIABLE rc OUTPUT_VARIABLE text ERROR_VARIABLE warnings TIMEOUT 60)
     if(NOT rc EQUAL 0 OR NOT warnings STREQUAL "" OR NOT text MATCHES "SYNOPSIS")

@@ -4,16 +4,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "constants.h"
+#include "hand_geometry.h"
+
 namespace qxclock {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+using quillkit::kPi;
 // How far the tips reach from the pivot, in units of the clock's larger
 // side (the clock stretches with the window, so the larger side bounds the
-// tip's path), with a little room for the shadow beside it.
-constexpr double kSecondTipRadius = 0.33;
-constexpr double kMinuteTipRadius = 0.40;
+// tip's path).
+constexpr double kSecondTipRadius = quillkit::tip_radius(quillkit::kSecondHandDesign);
+constexpr double kMinuteTipRadius = quillkit::tip_radius(quillkit::kMinuteHandDesign);
 
 // The floor of a modulo, for instants before the epoch too.
 std::int64_t floor_mod(std::int64_t value, std::int64_t period)
