@@ -11,6 +11,8 @@
 
 #include <cairo.h>
 
+#include "path_aside.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -28,47 +30,19 @@ private:
     cairo_t *cr_;
 };
 
-/* Sets the caller's current path aside and gives it back on scope exit.
- *
- * A drawer that fills or strokes would otherwise paint whatever path the
- * caller had started. cairo_copy_path reports the path in the user space of
- * the matrix in force, and cairo_append_path reads it back in the same way,
- * so the path is appended under the very matrix it was copied under: it ends
- * up on the same device coordinates whatever the drawer did in between.
- * Whatever the drawer left in the path is discarded first. A path without a
- * current point (after cairo_new_sub_path) gets none back either, so that
- * the caller's next arc starts a sub-path of its own rather than being
- * joined to the old end by a line. */
+/* Sets the caller's current path aside and gives it back on scope exit (see
+ * path_aside.h: fills and strokes here would otherwise paint the caller's
+ * path). */
 class PathSetAside {
 public:
-    explicit PathSetAside(cairo_t *cr)
-        : cr_(cr), had_current_point_(cairo_has_current_point(cr) != 0)
-    {
-        cairo_get_matrix(cr_, &matrix_);
-        path_ = cairo_copy_path(cr_);
-        cairo_new_path(cr_);
-    }
-    ~PathSetAside()
-    {
-        cairo_matrix_t current;
-        cairo_get_matrix(cr_, &current);
-        cairo_set_matrix(cr_, &matrix_);
-        cairo_new_path(cr_);
-        if (path_->status == CAIRO_STATUS_SUCCESS)
-            cairo_append_path(cr_, path_);
-        cairo_path_destroy(path_);
-        if (!had_current_point_)
-            cairo_new_sub_path(cr_);
-        cairo_set_matrix(cr_, &current);
-    }
+    explicit PathSetAside(cairo_t *cr) : cr_(cr) { quillkit_set_path_aside(cr_, &aside_); }
+    ~PathSetAside() { quillkit_give_path_back(cr_, &aside_); }
     PathSetAside(const PathSetAside &) = delete;
     PathSetAside &operator=(const PathSetAside &) = delete;
 
 private:
     cairo_t *cr_;
-    bool had_current_point_;
-    cairo_matrix_t matrix_;
-    cairo_path_t *path_;
+    quillkit_path_aside aside_;
 };
 
 /* Device coordinates cairo can hold: its 24.8 fixed point keeps 23 bits and a

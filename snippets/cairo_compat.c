@@ -2,6 +2,8 @@
  * today's cairo. */
 #include "snippets.h"
 
+#include "path_aside.h"
+
 cairo_surface_t *cairo_surface_create_for_image(char *buffer, cairo_format_t format, int w, int h,
                                                 int stride)
 {
@@ -14,7 +16,7 @@ void cairo_show_surface(cairo_t *cr, cairo_surface_t *surface, int w, int h)
 {
     double x = 0.0, y = 0.0;
     int sw, sh;
-    cairo_path_t *path;
+    quillkit_path_aside aside;
 
     if (surface == NULL || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
         return;
@@ -31,8 +33,7 @@ void cairo_show_surface(cairo_t *cr, cairo_surface_t *surface, int w, int h)
 
     /* Showing a surface never touched the path: keep the caller's across the
      * clip, which consumes it. */
-    path = cairo_copy_path(cr);
-    cairo_new_path(cr);
+    quillkit_set_path_aside(cr, &aside);
 
     cairo_save(cr);
     cairo_translate(cr, x, y);
@@ -46,8 +47,5 @@ void cairo_show_surface(cairo_t *cr, cairo_surface_t *surface, int w, int h)
     cairo_paint(cr);
     cairo_restore(cr);
 
-    cairo_new_path(cr);
-    if (path->status == CAIRO_STATUS_SUCCESS)
-        cairo_append_path(cr, path);
-    cairo_path_destroy(path);
+    quillkit_give_path_back(cr, &aside);
 }

@@ -4,6 +4,8 @@
 #include <librsvg/rsvg.h>
 #include <math.h>
 
+#include "path_aside.h"
+
 struct svg_cairo {
     RsvgHandle *handle; /* NULL until a file has been parsed */
     int width, height;  /* whole pixels, at least 1 */
@@ -93,7 +95,7 @@ svg_cairo_status_t svg_cairo_render(svg_cairo_t *svgc, cairo_t *cr)
 {
     GError *error = NULL;
     RsvgRectangle viewport;
-    cairo_path_t *path;
+    quillkit_path_aside aside;
     gboolean ok;
 
     if (svgc == NULL || svgc->handle == NULL)
@@ -105,13 +107,9 @@ svg_cairo_status_t svg_cairo_render(svg_cairo_t *svgc, cairo_t *cr)
     viewport.height = svgc->height;
 
     /* librsvg builds its shapes in cr's path; the caller's path survives. */
-    path = cairo_copy_path(cr);
-    cairo_new_path(cr);
+    quillkit_set_path_aside(cr, &aside);
     ok = rsvg_handle_render_document(svgc->handle, cr, &viewport, &error);
-    cairo_new_path(cr);
-    if (path->status == CAIRO_STATUS_SUCCESS)
-        cairo_append_path(cr, path);
-    cairo_path_destroy(path);
+    quillkit_give_path_back(cr, &aside);
 
     if (!ok) {
         fprintf(stderr, "svg_cairo_render: %s\n", error ? error->message : "unknown error");
