@@ -20,7 +20,10 @@ constexpr HandDesign kMinuteHandDesign{0.015, 0.39, 0.02};
 constexpr HandDesign kSecondHandDesign{0.0075, 0.32, 0.026};
 
 /* How far the tip's outline reaches from the pivot. */
-constexpr double tip_radius(const HandDesign &hand) { return hand.length + hand.width / 2; }
+constexpr double tip_radius(const HandDesign &hand)
+{
+    return hand.length + hand.width / 2;
+}
 
 /* sqrt(1.25): the length of the shadow's displacement (1/2, 1) per unit of alt. */
 constexpr double kShadowOffsetPerAlt = 1.118033988749895;

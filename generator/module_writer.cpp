@@ -267,7 +267,9 @@ public:
         append_name_comment(buffer_, name);
         buffer_ += " */\n\n\n";
         if (options_.line_directives)
-            line_directive(1, std::string(name) + ".cairo");
+            line_directive(1, number < options_.snippet_files.size()
+                                  ? options_.snippet_files[number]
+                                  : std::string(name) + ".cairo");
         maybe_flush();
     }
 

@@ -66,6 +66,9 @@ struct ModuleOptions {
     // The module's file name as the compiler will be given it, for the
     // directives after the pasted snippets.
     std::string module_file = "snippets.c";
+    // The file each snippet's directive names, by snippet number; a snippet
+    // without an entry is named "<name>.cairo".
+    std::vector<std::string> snippet_files;
 };
 
 // Hands the bytes of one snippet's text to `emit`, in order and in blocks of

@@ -68,7 +68,12 @@ TEST_P(OptionTest, WritesThePlainModuleWhereAsked)
 
     const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), c.args);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out + run.err, "");
+    // Each argument that begins with '-' and is no option gets a warning.
+    std::string warnings;
+    for (const std::string &arg : c.args)
+        if (arg.front() == '-' && arg.rfind("--output=", 0) != 0)
+            warnings += "quillmake: ignoring unknown option '" + arg + "'\n";
+    EXPECT_EQ(run.out + run.err, warnings);
     EXPECT_TRUE(quillkit_test::read_file(dir / c.module) ==
                 plain_module(dir, {"a.cairo", "b.cairo"}));
     for (const std::string &file : c.absent)
@@ -91,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
             {}}),
     [](const auto &p) { return std::string(p.param.label); });
 
-TEST(OutputLinkTest, TheLinkIsReplacedAndItsTargetKept)
+TEST(OutputLinkTest, TheLinkStaysAndItsTargetIsReplaced)
 {
     ScratchDir dir;
     dir.write("a.cairo", "cairo_fill (cr);\n");
@@ -99,24 +104,31 @@ TEST(OutputLinkTest, TheLinkIsReplacedAndItsTargetKept)
     fs::create_symlink("target.c", dir / "snippets.c");
     const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), {"a.cairo"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_FALSE(fs::is_symlink(dir / "snippets.c"));
-    EXPECT_EQ(quillkit_test::read_file(dir / "snippets.c"), plain_module(dir, {"a.cairo"}));
-    EXPECT_EQ(quillkit_test::read_file(dir / "target.c"), "the link's target\n");
+    EXPECT_TRUE(fs::is_symlink(dir / "snippets.c"));
+    EXPECT_EQ(quillkit_test::read_file(dir / "target.c"), plain_module(dir, {"a.cairo"}));
 }
 
-TEST(OutputLinkTest, TheOldModuleCanBeASnippet)
+// An output that is one of the snippets (the same file by another name, or
+// with a rejected argument after it) is refused before anything is written.
+TEST(OutputLinkTest, AnOutputThatIsASnippetIsRefused)
 {
-    // x.cairo is the old module: the run reads it as it was and ends.
-    ScratchDir dir;
-    const std::string old_module(200000, 'o');
-    dir.write("snippets.c", old_module);
-    fs::create_symlink("snippets.c", dir / "x.cairo");
-    const quillkit_test::RunResult run = quillkit_test::run_program(
-        quillkit_test::quillmake_argv({"x.cairo"}), quillkit_test::in_dir(dir.path()), 10000);
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::string module = quillkit_test::read_file(dir / "snippets.c");
-    EXPECT_NE(module.find("{ /* x */\n\n\n" + old_module + "\n\n"), std::string::npos);
-    EXPECT_EQ(listing(dir), (std::vector<std::string>{"snippets.c", "x.cairo"}));
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"x.cairo"},
+          {"--output=x.cairo", "x.cairo"},
+          {"--output=x.cairo", "x.cairo", "missing.cairo"}}) {
+        ScratchDir dir;
+        const std::string old_module(200000, 'o');
+        dir.write("snippets.c", old_module);
+        fs::create_symlink("snippets.c", dir / "x.cairo");
+        const quillkit_test::RunResult run = quillkit_test::run_program(
+            quillkit_test::quillmake_argv(args), quillkit_test::in_dir(dir.path()), 10000);
+        EXPECT_EQ(run.status, 1);
+        const std::string output = args.size() == 1 ? "snippets.c" : "x.cairo";
+        EXPECT_EQ(run.err, "quillmake: the output '" + output +
+                               "' is one of the snippets; nothing written\n");
+        EXPECT_TRUE(quillkit_test::read_file(dir / "snippets.c") == old_module);
+        EXPECT_EQ(listing(dir), (std::vector<std::string>{"snippets.c", "x.cairo"}));
+    }
 }
 
 // --- Runs stopped at a chosen moment ----------------------------------------
@@ -195,7 +207,7 @@ struct ClosedCase {
     const char *closing;  // shell redirections that close streams
     std::vector<std::string> args;
     int status;
-    bool empty_module;  // a rejection: the module must be empty, not a message
+    bool rejected;  // a rejection: no module at all, so no message landed in one
 };
 void PrintTo(const ClosedCase &c, std::ostream *os)
 {
@@ -215,8 +227,10 @@ TEST_P(ClosedStreamsTest, KeepStrayTextOutOfTheModule)
     const quillkit_test::RunResult run =
         quillkit_test::run_program(argv, quillkit_test::in_dir(dir.path()));
     EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(quillkit_test::read_file(dir / "snippets.c"),
-              c.empty_module ? "" : plain_module(dir, {"a.cairo"}));
+    if (c.rejected)
+        EXPECT_FALSE(fs::exists(dir / "snippets.c"));
+    else
+        EXPECT_EQ(quillkit_test::read_file(dir / "snippets.c"), plain_module(dir, {"a.cairo"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -20,13 +20,12 @@ struct PngRequest {
 
 // Draws face and hands into a size x size picture and writes it to the path.
 //
-// A regular file (or a path that does not exist yet) is replaced in one step:
-// the picture goes into a new file in the same directory, which is renamed
-// over the path only once it is complete, so a failed write leaves the old
-// file as it was. A symbolic link to a regular file keeps being a link: its
-// target is replaced. Anything else that exists (a device such as
-// /dev/stdout, a FIFO) is written in place, without truncating or removing
-// it. On failure returns false with the reason in `error`.
+// The path "-" is standard output. Any other path is written as
+// quillkit::OutputFile writes (output_file.h): a regular file (or a path that
+// does not exist yet) is replaced in one step once the picture is complete,
+// a link to one stays a link, a device or a FIFO is written in place, and a
+// termination signal during the write leaves no temporary file behind. On
+// failure returns false with the reason in `error`.
 bool write_clock_png(const PngRequest &request, std::string &error);
 
 }  // namespace qxclock
