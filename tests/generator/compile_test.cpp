@@ -8,11 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 using quillkit_test::ScratchDir;
 
@@ -115,19 +120,31 @@ TEST_P(CompileTest, GeneratedModuleCompilesAndHoldsTheSnippets)
 
 INSTANTIATE_TEST_SUITE_P(Standards, CompileTest, ::testing::Values("c99", "c11"));
 
-// A module with line directives: the compiler reports an error in a snippet
-// at the snippet's file and line, and one in the module's own text at its
-// true line in the module.
-class LineDirectiveTest : public ::testing::TestWithParam<const char *> {};
+// A module with line directives, made in the snippets' folder and compiled in
+// a build folder of its own (as quillkit_add_snippets does): gcc and clang
+// report an error in a snippet at the snippet's absolute path and line, and
+// one in the module's own text at its true line in the module.
+struct Compiler {
+    const char *program;
+    const char *standard;
+};
+class LineDirectiveTest : public ::testing::TestWithParam<Compiler> {};
 
 TEST_P(LineDirectiveTest, ErrorsLandWhereTheirTextIs)
 {
-    ScratchDir dir;
-    dir.write("good.cairo", "cairo_fill (cr);\n");
-    dir.write("bad.cairo", "cairo_set_source_rgb (cr, 0, 0, 0);\n\ndouble y = undeclared_y;\n");
-    dir.write("q\"?\?=.cairo", "int ok = 1;\nint x = undeclared_x; (void) ok;");
+    const std::string compiler = std::string("/usr/bin/") + GetParam().program;
+    if (access(compiler.c_str(), X_OK) != 0)
+        GTEST_SKIP() << compiler << " is not installed";
+    ScratchDir top;
+    const fs::path src = top / "src", dir = top / "build";
+    fs::create_directories(src);
+    fs::create_directories(dir);
+    top.write("src/good.cairo", "cairo_fill (cr);\n");
+    top.write("src/bad.cairo", "cairo_set_source_rgb (cr, 0, 0, 0);\n\ndouble y = undeclared_y;\n");
+    top.write("src/q\"?\?=.cairo", "int ok = 1;\nint x = undeclared_x; (void) ok;");
     const quillkit_test::RunResult made = quillkit_test::run_quillmake(
-        dir.path(), {"--line-directives", "good.cairo", "bad.cairo", "q\"?\?=.cairo"});
+        src, {"--line-directives", "--output=" + (dir / "snippets.c").string(), "good.cairo",
+              "./bad.cairo", "q\"?\?=.cairo"});
     ASSERT_EQ(made.status, 0) << made.err;
 
     // Where the module's own text names buffer first (1-based).
@@ -136,18 +153,25 @@ TEST_P(LineDirectiveTest, ErrorsLandWhereTheirTextIs)
     ASSERT_NE(at, std::string::npos);
     const auto buffer_line = 1 + std::count(module.begin(), module.begin() + at, '\n');
 
-    std::vector<std::string> cc{kCCompiler,  std::string("-std=") + GetParam(),       "-I",
-                                kCompileDir, "-Werror=implicit-function-declaration", "-Dbuffer=@"};
+    std::vector<std::string> cc{
+        compiler,    std::string("-std=") + GetParam().standard, "-I",
+        kCompileDir, "-Werror=implicit-function-declaration",    "-Dbuffer=@"};
     cc.insert(cc.end(), std::begin(kCairoCflags), std::end(kCairoCflags));
-    cc.insert(cc.end(), {"-c", "snippets.c", "-o", "snippets.o"});
+    cc.insert(cc.end(), {"-c", (dir / "snippets.c").string(), "-o", "snippets.o"});
     const quillkit_test::RunResult built =
-        quillkit_test::run_program(cc, quillkit_test::in_dir(dir.path()));
+        quillkit_test::run_program(cc, quillkit_test::in_dir(dir));
     EXPECT_NE(built.status, 0);
-    for (const std::string &place : {std::string("bad.cairo:3:"), std::string("q\"?\?=.cairo:2:"),
-                                     "snippets.c:" + std::to_string(buffer_line) + ":"})
-        EXPECT_NE(built.err.find(place), std::string::npos) << place << " in\n" << built.err;
+    // The snippets by their absolute paths, "./" folded away; the module by
+    // the name it was given.
+    for (const std::string &place :
+         {src.string() + "/bad.cairo:3:", src.string() + "/q\"?\?=.cairo:2:",
+          (dir / "snippets.c").string() + ":" + std::to_string(buffer_line) + ":"})
+        EXPECT_NE(("\n" + built.err).find("\n" + place), std::string::npos) << place << " in\n"
+                                                                            << built.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(Standards, LineDirectiveTest, ::testing::Values("c99", "gnu11"));
+INSTANTIATE_TEST_SUITE_P(Compilers, LineDirectiveTest,
+                         ::testing::Values(Compiler{"gcc", "c99"}, Compiler{"clang", "gnu11"}),
+                         [](const auto &p) { return std::string(p.param.program); });
 
 }  // namespace
