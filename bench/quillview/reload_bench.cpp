@@ -329,7 +329,7 @@ int main(int argc, char **argv)
         const std::string compile =
             "cd '" + module_dir.string() +
             "' && " QUILLMAKE_PATH " --line-directives --output=shapes.c shapes.cairo && cc -O0 "
-                                   "-shared -fPIC -I" BUILD_INCLUDEDIR " -I" BUILD_INCLUDEDIR
+            "-shared -fPIC -I" BUILD_INCLUDEDIR " -I" BUILD_INCLUDEDIR
             "/quillkit $(pkg-config --cflags cairo) -o shapes.so shapes.c -lm";
         std::vector<double> total, ratio, parts[4];
         for (int round = 0; round < saves; round++) {
