@@ -3,7 +3,7 @@
 #   libquillkit1      the shared libraries                  (component runtime)
 #   libquillkit-dev   headers, static archives, .so links,  (component development)
 #                     pkg-config files, CMake package
-#   quillkit-tools    quillmake, qxclock, manual pages      (component tools)
+#   quillkit-tools    quillmake, qxclock, quillview, manual pages (component tools)
 #
 # The packages install under /usr. Configure the build with
 # -DCMAKE_INSTALL_PREFIX=/usr to get Debian's multiarch library directory
@@ -92,13 +92,18 @@ set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME quillkit-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION graphics)
 # qxclock loads the kit's libraries; dpkg-shlibdeps adds the rest.
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libquillkit1 (= ${PROJECT_VERSION})")
+# quillview compiles snippets against the kit's headers with a C compiler.
+set(CPACK_DEBIAN_TOOLS_PACKAGE_RECOMMENDS "libquillkit-dev (= ${PROJECT_VERSION}), gcc | c-compiler")
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION
-"cairo drawing components - snippet generator and desktop clock
+"cairo drawing components - snippet generator, playground and desktop clock
 quillkit is a small kit of C functions that draw with the cairo 2D graphics
 library.
 
 This package contains quillmake, which turns drawing snippets (files of C
-statements on a cairo context) into one C module at build time, and qxclock,
-the kit's analogue clock as a desktop program and as a PNG writer.")
+statements on a cairo context) into one C module at build time; quillview,
+a live playground that draws each snippet beside its source and redraws it
+as it is edited, and exports snippets to PNG, SVG, PDF and an HTML gallery;
+and qxclock, the kit's analogue clock as a desktop program and as a PNG
+writer.")
 
 include(CPack)

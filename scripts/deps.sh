@@ -10,6 +10,7 @@ packages=(
   libcairo2-dev librsvg2-dev libx11-dev libxrender-dev libxfixes-dev
   xvfb xcompmgr x11-utils xxd fonts-dejavu-core
   lintian dpkg-dev file man-db meson desktop-file-utils
+  libgtk-4-dev libgtksourceview-5-dev chromium
 )
 
 missing=()
