@@ -80,6 +80,27 @@ foreach(template IN LISTS pkgconfig_templates)
   install(FILES ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc DESTINATION ${pcdir} COMPONENT development)
 endforeach()
 
+# In a system prefix the kit's programs and libraries carry no RUNPATH: the
+# loader finds them in its own paths. The prefix is the one of this install
+# (cmake --install --prefix, or a package's /usr), not the configured one.
+# Only the files the kit's own rules wrote are touched: an embedding project's
+# are its own business.
+install(CODE [[
+  if(CMAKE_INSTALL_PREFIX MATCHES "^/usr(/local)?/*$" AND DEFINED _quillkit_first_file)
+    list(SUBLIST CMAKE_INSTALL_MANIFEST_FILES ${_quillkit_first_file} -1 _quillkit_files)
+    foreach(_quillkit_file IN LISTS _quillkit_files)
+      set(_quillkit_file "$ENV{DESTDIR}${_quillkit_file}")
+      if(IS_SYMLINK "${_quillkit_file}" OR NOT EXISTS "${_quillkit_file}")
+        continue()
+      endif()
+      file(READ "${_quillkit_file}" _quillkit_magic LIMIT 4 HEX)
+      if(_quillkit_magic STREQUAL "7f454c46")
+        file(RPATH_REMOVE FILE "${_quillkit_file}")
+      endif()
+    endforeach()
+  endif()
+]] ALL_COMPONENTS)
+
 # cmake --build <dir> --target uninstall: removes what the last install wrote.
 if(PROJECT_IS_TOP_LEVEL AND NOT TARGET uninstall)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/uninstall.cmake.in

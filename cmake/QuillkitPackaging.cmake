@@ -51,8 +51,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
   ${PROJECT_BINARY_DIR}/clock ${PROJECT_BINARY_DIR}/shapes ${PROJECT_BINARY_DIR}/x11
   ${PROJECT_BINARY_DIR}/snippets)
+# Programs built against libquillkit1 depend on it at this version or any
+# later one ("libqxface 1 libquillkit1 (>= 1.0.0)"): a release of the same
+# major version keeps every symbol (version node QUILLKIT_1) and the SONAME.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libquillkit1)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)

@@ -15,6 +15,29 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${PROJECT_BINARY_DIR}/gene
 add_library(quillkit_version INTERFACE)
 target_include_directories(quillkit_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
 
+# Installed trees find their own libraries wherever they are put, as
+# relocatable trees do: a library looks beside itself ($ORIGIN), a program in
+# the library folder as seen from the program folder. The build tree keeps the
+# RUNPATH CMake gives it. An install into a system prefix (/usr, /usr/local)
+# takes these out again, as the install runs (see QuillkitInstall): there the
+# loader's own paths serve, and a Debian package carries no RUNPATH.
+file(RELATIVE_PATH QUILLKIT_BIN_TO_LIB ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+set(CMAKE_INSTALL_RPATH "$ORIGIN/${QUILLKIT_BIN_TO_LIB}")
+if(QUILLKIT_INSTALL)
+  # Where the kit's own files begin in the list of files an install writes
+  # (an embedding project's install may have written some before).
+  install(CODE "list(LENGTH CMAKE_INSTALL_MANIFEST_FILES _quillkit_first_file)" ALL_COMPONENTS)
+endif()
+
+# Embedded, the plain quillkit::<module> names follow the parent's
+# BUILD_SHARED_LIBS: the static archives where it is OFF, the shared libraries
+# otherwise (as on their own, and in the installed package). The _static
+# names are always the archives.
+set(QUILLKIT_PLAIN_STATIC OFF)
+if(NOT PROJECT_IS_TOP_LEVEL AND DEFINED BUILD_SHARED_LIBS AND NOT BUILD_SHARED_LIBS)
+  set(QUILLKIT_PLAIN_STATIC ON)
+endif()
+
 # The exported modules, in dependency order; QuillkitInstall reads this.
 set_property(GLOBAL PROPERTY QUILLKIT_MODULES "")
 set_property(GLOBAL PROPERTY QUILLKIT_HEADERS "")
@@ -37,7 +60,8 @@ endfunction()
 # Compiles the sources once, as position-independent objects
 # (quillkit_<name>_objects), and makes of them the shared library
 # quillkit_<name> (lib<name>.so.<major>) and the static archive
-# quillkit_<name>_static (lib<name>.a), with the aliases quillkit::<name> and
+# quillkit_<name>_static (lib<name>.a), with the aliases quillkit::<name>
+# (the shared library; embedded with BUILD_SHARED_LIBS OFF, the archive) and
 # quillkit::<name>_static. The modules are C++ inside, built without
 # exceptions or RTTI and linked as C, so that neither library needs the C++
 # runtime: a C program links either with the C linker alone.
@@ -80,6 +104,7 @@ function(quillkit_add_module name)
     VERSION ${PROJECT_VERSION}
     SOVERSION ${PROJECT_VERSION_MAJOR}
     EXPORT_NAME ${name}
+    INSTALL_RPATH "$ORIGIN"
     LINK_DEPENDS ${map})
   set_target_properties(${static} PROPERTIES EXPORT_NAME ${name}_static)
   # Linked as C: name libc, which the linker would otherwise drop from
@@ -91,9 +116,13 @@ function(quillkit_add_module name)
     target_link_options(${shared} PRIVATE -Wl,--no-undefined)
   endif()
 
+  if(QUILLKIT_PLAIN_STATIC)
+    add_library(quillkit::${name} ALIAS ${static})
+  else()
+    add_library(quillkit::${name} ALIAS ${shared})
+  endif()
+  add_library(quillkit::${name}_static ALIAS ${static})
   foreach(target ${shared} ${static})
-    get_target_property(export_name ${target} EXPORT_NAME)
-    add_library(quillkit::${export_name} ALIAS ${target})
     set_target_properties(${target} PROPERTIES
       OUTPUT_NAME ${name}
       LINKER_LANGUAGE C
@@ -104,6 +133,11 @@ function(quillkit_add_module name)
   foreach(module IN LISTS arg_MODULES)
     target_link_libraries(${shared} PUBLIC quillkit_${module})
     target_link_libraries(${static} PUBLIC quillkit_${module}_static)
+    # The library names the module it calls (DT_NEEDED) and finds it beside
+    # itself, so that a program needs to link only what it calls itself,
+    # also where the toolchain links --as-needed (Debian's does).
+    target_link_options(${shared} PRIVATE
+      "LINKER:--push-state,--no-as-needed,$<TARGET_FILE:quillkit_${module}>,--pop-state")
   endforeach()
 
   set_property(GLOBAL APPEND PROPERTY QUILLKIT_MODULES ${name})
