@@ -131,8 +131,13 @@ std::vector<Diagnostic> parse_diagnostics(const std::string &log, const std::str
         if (d.severity != "error" && d.severity != "warning" && d.severity != "note")
             continue;
         d.text = rest.substr(c2 + 2);
+        // quillmake names the snippet by its absolute path in the private
+        // folder, which holds this one snippet alone.
         const std::string file = line.substr(0, c1);
-        if (file == snippet_file) {
+        const std::string tail = "/" + snippet_file;
+        if (file == snippet_file ||
+            (file.size() > tail.size() &&
+             file.compare(file.size() - tail.size(), tail.size(), tail) == 0)) {
             d.line = static_cast<int>(ln);
             d.column = static_cast<int>(col);
         }
