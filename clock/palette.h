@@ -4,11 +4,9 @@
 
 #include <cairo.h>
 
-namespace quillkit {
+#include "colour.h"
 
-struct Rgb {
-    double red, green, blue;
-};
+namespace quillkit {
 
 /* Shared by the logo and the face. */
 constexpr Rgb kLightGrey{0.73, 0.73, 0.73};

@@ -4,6 +4,7 @@
 // Minute m sits at 6m degrees turned from straight down, clockwise on the
 // device: minute 0 below the centre, 15 at the left, 30 above, 45 at the
 // right. Tick sizes are in tick units, 0.93 of the clock's square.
+#include "constants.h"
 #include "qxdraw.h"
 
 #include "image.h"
@@ -19,7 +20,7 @@ using namespace quillkit_test;
 
 namespace {
 
-const double kPi = std::acos(-1.0);
+using quillkit::kPi;
 constexpr double kTickUnit = 0.93;
 constexpr double kRing = 0.465;
 

@@ -6,6 +6,7 @@
 // square, and each shadow is the same shape moved (alt / 2, alt). Every pixel
 // whose centre lies clearly inside or outside the shapes must be opaque black
 // (a hand), black at alpha 0.3 over white (shadow only) or white.
+#include "constants.h"
 #include "qxdraw.h"
 
 #include "image.h"
@@ -28,7 +29,7 @@ using namespace quillkit_test;
 
 namespace {
 
-const double kPi = std::acos(-1.0);
+using quillkit::kPi;
 
 class Hands : public ::testing::Test {
 protected:
