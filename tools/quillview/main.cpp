@@ -1,5 +1,6 @@
 // main.cpp - quillview: the snippet playground's window, its export and
 // list modes, and (started by itself) the render process.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ constexpr int kExitBadUsage = 2;
 
 int main(int argc, char **argv)
 {
+    // A render process that has died must be a failed write to its socket,
+    // which the window reports and recovers from, not the window's end.
+    std::signal(SIGPIPE, SIG_IGN);
     quillview::Options opts;
     std::string error;
     if (!quillview::parse_options(argc, argv, opts, error)) {

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "process_run.h"
+#include "write_all.h"
 
 extern char **environ;
 
@@ -59,17 +60,7 @@ std::vector<std::string> split(const std::string &text, char sep)
 
 bool write_all(int fd, const void *data, std::size_t len)
 {
-    const char *p = static_cast<const char *>(data);
-    while (len > 0) {
-        const ssize_t n = send(fd, p, len, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        len -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return quillkit::write_all(fd, data, len) == 0;
 }
 
 // Reads exactly `len` bytes by `deadline` (now_ms); 1 done, 0 the other

@@ -19,6 +19,7 @@
 
 #include "pipeline.h"
 #include "process_run.h"
+#include "write_all.h"
 
 namespace quillview {
 
@@ -54,17 +55,7 @@ bool read_exact(int fd, void *data, std::size_t len)
 
 bool write_exact(int fd, const void *data, std::size_t len)
 {
-    const char *p = static_cast<const char *>(data);
-    while (len > 0) {
-        const ssize_t n = write(fd, p, len);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        len -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return quillkit::write_all(fd, data, len) == 0;
 }
 
 std::string read_string(int fd, std::uint32_t len, bool &ok)

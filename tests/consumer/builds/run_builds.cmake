@@ -15,14 +15,7 @@ endforeach()
 file(WRITE "${src}/a.cairo" "cairo_fill (cr);\n")
 file(WRITE "${src}/b.cairo" "cairo_stroke (cr);\n")
 
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-    TIMEOUT 300)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${ARGN}\n${out}\n${err}")
-  endif()
-  set(run_output "${out}${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 # Meson names its snippets in meson.build: a change of snippets is a change
 # of that list, as a user makes it.
@@ -39,9 +32,9 @@ function(name_snippets)
 endfunction()
 
 set(ENV{CFLAGS} "${EXTRA_FLAGS}")
-# The loader finds the kit where the program was told it is, as for any
-# program of a user's.
-set(ENV{LDFLAGS} "${EXTRA_FLAGS} -Wl,-rpath,${PREFIX}/lib")
+# CMake gives the program a RUNPATH to the kit's libraries; with Meson the
+# user names the folder, as for any library outside the loader's paths.
+set(ENV{LDFLAGS} "${EXTRA_FLAGS}")
 if(SYSTEM STREQUAL "cmake")
   run("configure" ${CMAKE_COMMAND} -S ${src} -B ${build} -G ${GENERATOR}
       -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_PREFIX_PATH=${PREFIX}
@@ -53,6 +46,12 @@ else()
     message(STATUS "SKIPPED: meson is not installed (Debian package meson)")
     return()
   endif()
+  # pkg-config writes a blank in a path as "\ ", which Meson takes as it
+  # stands: Meson gets a copy of the installed tree in a path without one
+  # (the tree works wherever it is put).
+  file(COPY "${PREFIX}/" DESTINATION ${WORK_DIR}/kit)
+  set(PREFIX ${WORK_DIR}/kit)
+  set(ENV{LDFLAGS} "${EXTRA_FLAGS} -Wl,-rpath,${PREFIX}/lib")
   set(ENV{PKG_CONFIG_PATH} ${PREFIX}/lib/pkgconfig)
   name_snippets(a b)
   run("meson setup" ${MESON} setup ${build} ${src})

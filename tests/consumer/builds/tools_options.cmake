@@ -5,14 +5,7 @@
 cmake_minimum_required(VERSION 3.21)
 file(REMOVE_RECURSE ${WORK_DIR})
 
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-    TIMEOUT 900)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${ARGN}\n${out}\n${err}")
-  endif()
-  set(run_output "${out}${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 set(common -G Ninja -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
     -DCMAKE_BUILD_TYPE=Release -DQUILLKIT_BUILD_TESTS=OFF -DQUILLKIT_BUILD_BENCH=OFF)

@@ -8,13 +8,7 @@ file(MAKE_DIRECTORY ${WORK_DIR}/project)
 file(COPY ${SOURCE_DIR}/examples/viewer ${SOURCE_DIR}/examples/snippets
   DESTINATION ${WORK_DIR}/project)
 
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-    TIMEOUT 300)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${ARGN}\n${out}\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 run("configure the copied viewer" ${CMAKE_COMMAND} -S ${WORK_DIR}/project/viewer
     -B ${WORK_DIR}/build -G Ninja -DCMAKE_C_COMPILER=${C_COMPILER}
