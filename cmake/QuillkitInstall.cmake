@@ -68,11 +68,11 @@ if(NOT IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
     endif()
   endforeach()
 endif()
-# The snippet runtime's static archive also needs librsvg where it was built
-# with it.
-set(pc_snippets_private "")
+# The snippet runtime's static archive also needs libpng, and librsvg where
+# it was built with it.
+set(pc_snippets_private libpng)
 if(QUILLKIT_HAVE_RSVG)
-  set(pc_snippets_private librsvg-2.0)
+  set(pc_snippets_private "libpng, librsvg-2.0")
 endif()
 foreach(template IN LISTS pkgconfig_templates)
   get_filename_component(name ${template} NAME_WE)

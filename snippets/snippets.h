@@ -13,9 +13,19 @@
  * functions of the C library headers included here.
  *
  * One difference from the early interface: cairo_save and cairo_restore no
- * longer save the current path. After snippet_set_bg_png the path therefore
- * still ends in a move to (0, 0); start drawing with cairo_move_to or
- * cairo_new_path, not with a cairo_arc that would join it by a line.
+ * longer save the current path. cairo_show_surface therefore takes away the
+ * move that placed the surface, and after snippet_set_bg_png the path is what
+ * it was before the call, with two exceptions that cairo's path cannot tell
+ * apart: a path that ended in a cairo_move_to of the caller's loses that move
+ * (cairo merges two moves in a row), and one that ended in cairo_new_sub_path
+ * has its last point as the current point again.
+ *
+ * Files: read_png_argb32 and svg_cairo_parse read regular files only (a FIFO,
+ * a device or a directory is reported and skipped, never waited on). An SVG
+ * document may refer to other files (<image href>, style sheets): librsvg
+ * loads those itself, and lets a document read any file in or below its own
+ * folder, whatever kind of file it is. Render only documents whose folder
+ * holds nothing you would not show, and in which no one else can create files.
  */
 #ifndef QUILLKIT_SNIPPETS_H
 #define QUILLKIT_SNIPPETS_H
@@ -51,16 +61,20 @@ cairo_surface_t *cairo_surface_create_for_image(char *buffer, cairo_format_t for
                                                 int stride);
 
 /* Paints `surface` scaled to w x h user units with its top left corner at the
- * current point ((0, 0) without one). The current path is left as it was. */
+ * current point ((0, 0) without one). A cairo_move_to that ends the current
+ * path, the move that placed the surface, is taken away; the rest of the path
+ * is left as it was. */
 void cairo_show_surface(cairo_t *cr, cairo_surface_t *surface, int w, int h);
 
 /* ---- PNG reading ---- */
 
 /* Reads a PNG file into a malloc'd buffer of premultiplied ARGB32 pixels in
  * native byte order, and sets its width, height and row stride in bytes; the
- * caller frees the buffer with free. A file that cannot be read is reported on
- * stderr and yields one transparent pixel (1 x 1, stride 4), so the caller can
- * go on as if it had been read. NULL only when even that cannot be allocated. */
+ * caller frees the buffer with free. A file that cannot be read (not a
+ * regular file, not a PNG, damaged) and a picture larger than 16384 pixels a
+ * side or 2^26 pixels in all are reported on stderr and yield one transparent
+ * pixel (1 x 1, stride 4), so the caller can go on as if it had been read.
+ * NULL only when even that cannot be allocated. */
 char *read_png_argb32(const char *file, int *width, int *height, int *stride);
 
 /* ---- svg-cairo, on librsvg ---- */
@@ -77,8 +91,9 @@ typedef struct svg_cairo svg_cairo_t;
 
 /* Makes an empty document object in *svgc (NULL when out of memory). */
 svg_cairo_status_t svg_cairo_create(svg_cairo_t **svgc);
-/* Loads the SVG file; a failure (and, without librsvg, every call) is
- * reported on stderr and leaves the object empty. */
+/* Loads the SVG file (a regular file; see "Files" above for the files it
+ * refers to); a failure (and, without librsvg, every call) is reported on
+ * stderr and leaves the object empty. */
 svg_cairo_status_t svg_cairo_parse(svg_cairo_t *svgc, const char *file);
 /* The document's size in whole pixels, at least 1 x 1; an empty object
  * reports 1 x 1 so that scaling by the inverse size stays valid. */

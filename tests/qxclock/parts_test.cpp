@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/time.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -148,19 +149,134 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(param_info.param.name);
     });
 
-TEST(OptionsTest, BackgroundIsAHexColourOrAName)
+// --- colours ---------------------------------------------------------------
+
+// A colour text and what it must give, in 16 bits a channel as XParseColor
+// reports it (-1: refused).
+struct ColourText {
+    const char *text;
+    int r, g, b;
+};
+
+void PrintTo(const ColourText &c, std::ostream *os)
 {
+    *os << '"' << c.text << '"';
+}
+
+class ColourTest : public ::testing::TestWithParam<ColourText> {};
+
+TEST_P(ColourTest, ParsesAsXParseColorDoes)
+{
+    const ColourText &c = GetParam();
+    qxclock::Rgb rgb{-1, -1, -1};
+    const bool ok = qxclock::parse_colour(c.text, rgb);
+    ASSERT_EQ(ok, c.r >= 0) << c.text;
+    if (ok) {
+        EXPECT_EQ(std::lround(rgb.r * 65535), c.r);
+        EXPECT_EQ(std::lround(rgb.g * 65535), c.g);
+        EXPECT_EQ(std::lround(rgb.b * 65535), c.b);
+    }
+}
+
+// "#" digits are the high bits of a channel; rgb: digits are scaled.
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ColourTest,
+    ::testing::Values(
+        ColourText{"#FFF", 0xf000, 0xf000, 0xf000}, ColourText{"#3a7", 0x3000, 0xa000, 0x7000},
+        ColourText{"#FF8000", 0xff00, 0x8000, 0}, ColourText{"#123456789", 0x1230, 0x4560, 0x7890},
+        ColourText{"#fFfF00001234", 0xffff, 0, 0x1234}, ColourText{"rgb:f/8/0", 0xffff, 0x8888, 0},
+        ColourText{"RGB:ff/80/0000", 0xffff, 0x8080, 0},
+        ColourText{"rgb:1/22/333", 0x1111, 0x2222, 0x3333},
+        ColourText{"rgb:ffff/0/abcd", 0xffff, 0, 0xabcd},
+        ColourText{"rgbi:1/0.5/0", 65535, 32768, 0}, ColourText{"rgbi:0/.25/1.0", 0, 16384, 65535},
+        ColourText{"white", 65535, 65535, 65535}, ColourText{"light grey", 0xd3d3, 0xd3d3, 0xd3d3},
+        ColourText{"LightGray", 0xd3d3, 0xd3d3, 0xd3d3},
+        ColourText{"Dark Slate Grey", 0x2f2f, 0x4f4f, 0x4f4f},
+        ColourText{"gray", 0xbebe, 0xbebe, 0xbebe}, ColourText{"NavyBlue", 0, 0, 0x8080},
+        ColourText{"yellowgreen", 0x9a9a, 0xcdcd, 0x3232},
+        ColourText{"aliceblue", 0xf0f0, 0xf8f8, 0xffff}, ColourText{"#12345", -1, 0, 0},
+        ColourText{"#", -1, 0, 0}, ColourText{"#12g", -1, 0, 0},
+        ColourText{"#1234567890123", -1, 0, 0}, ColourText{"rgb:1/2", -1, 0, 0},
+        ColourText{"rgb:1/2/3/4", -1, 0, 0}, ColourText{"rgb:12345/0/0", -1, 0, 0},
+        ColourText{"rgb://", -1, 0, 0}, ColourText{"rgb:1/2/x", -1, 0, 0},
+        ColourText{"rgbi:1.5/0/0", -1, 0, 0}, ColourText{"rgbi:-0/0/0", -1, 0, 0},
+        ColourText{"rgbi:nan/0/0", -1, 0, 0}, ColourText{"rgbi:1/1/1x", -1, 0, 0},
+        ColourText{"no such colour", -1, 0, 0}, ColourText{"", -1, 0, 0},
+        ColourText{"whites", -1, 0, 0}));
+
+TEST(ColourNamesTest, AreSortedOnceEachAndAllFound)
+{
+    // The lookup is a binary search over lower-case names without spaces.
+    std::size_t count = 0;
+    const qxclock::ColourName *names = qxclock::colour_names(count);
+    ASSERT_GE(count, 140u);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            EXPECT_LT(std::strcmp(names[i - 1].name, names[i].name), 0) << names[i].name;
+        }
+        qxclock::Rgb rgb;
+        ASSERT_TRUE(qxclock::parse_colour(names[i].name, rgb)) << names[i].name;
+        EXPECT_EQ(std::lround(rgb.g * 255), names[i].g) << names[i].name;
+    }
+}
+
+// --- the command line, as parse_options reads it ---------------------------
+
+// A command line and what parse_options must make of it: the error it must
+// name, or ("" for none) the PNG path and the background it keeps.
+struct LineCase {
+    std::vector<std::string> args;
+    const char *error;
+    const char *png_path;
+    const char *background;  // "name:<name>", "rgb" or "" for none
+};
+
+void PrintTo(const LineCase &c, std::ostream *os)
+{
+    for (const std::string &a : c.args)
+        *os << a << ' ';
+}
+
+class LineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(LineTest, ParsesOrNamesTheProblem)
+{
+    const LineCase &c = GetParam();
     qxclock::Options opts;
     std::string error;
-    ASSERT_TRUE(parse({"--background", "#FF8000"}, opts, error)) << error;
-    ASSERT_TRUE(opts.background_rgb);
-    EXPECT_DOUBLE_EQ(opts.background_rgb->r, 1.0);
-    EXPECT_DOUBLE_EQ(opts.background_rgb->g, 128 / 255.0);
-    EXPECT_DOUBLE_EQ(opts.background_rgb->b, 0.0);
-    ASSERT_TRUE(parse({"--background=light sky blue"}, opts, error)) << error;
-    EXPECT_EQ(opts.background_name, "light sky blue");
-    EXPECT_FALSE(opts.background_rgb);
+    const bool ok = parse(c.args, opts, error);
+    if (*c.error != '\0') {
+        EXPECT_FALSE(ok);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        return;
+    }
+    ASSERT_TRUE(ok) << error;
+    EXPECT_EQ(opts.png_path, c.png_path);
+    const std::string background = opts.background_rgb            ? "rgb"
+                                   : opts.background_name.empty() ? ""
+                                                                  : "name:" + opts.background_name;
+    EXPECT_EQ(background, c.background);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LineTest,
+    ::testing::Values(
+        LineCase{{"--s"}, "option '--s' is ambiguous; possibilities: '--seconds' '--size'", "", ""},
+        LineCase{{"--png", "a.png", "--s=5"},
+                 "option '--s' is ambiguous; possibilities: '--seconds' '--size'",
+                 "",
+                 ""},
+        LineCase{{"--no"}, "", "", ""},  // only --no-seconds begins so
+        LineCase{{"--siz", "9"}, "", "", ""},
+        LineCase{{"--colour"}, "unknown option '--colour'", "", ""},
+        LineCase{{"--png", "-"}, "", "-", ""},
+        LineCase{{"--png=-", "--background", "#FFF"}, "", "-", "rgb"},
+        LineCase{{"--png", "a.png", "--background=light grey"}, "", "a.png", "name:light grey"},
+        LineCase{{"--background", "rgbi:0.1/0.2/0.3"}, "", "", "rgb"},
+        LineCase{{"--background", "CIEXYZ:0.3/0.4/0.5"}, "", "", "name:CIEXYZ:0.3/0.4/0.5"},
+        LineCase{{"--background", "rgb:1/2"}, "bad colour 'rgb:1/2'", "", ""},
+        LineCase{{"--background", "#12345"}, "bad colour '#12345'", "", ""},
+        LineCase{{"--background="}, "needs a colour", "", ""}));
 
 TEST(OptionsTest, GeometryOutsideTheRangesIsRefused)
 {

@@ -3,10 +3,13 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -234,8 +237,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadArgs{
             "SizeInBoth", {"--size", "100", "--geometry", "50x50"}, 2, "cannot be used together"},
         BadArgs{"BadColour", {"--background", "#12345"}, 2, "bad colour '#12345'"},
-        BadArgs{"ColourNameForPng", {"--png", kOut, "--background", "red"}, 2, "#rrggbb"},
+        BadArgs{"UnknownColourForPng",
+                {"--png", kOut, "--background", "no such colour"},
+                2,
+                "unknown colour 'no such colour'"},
         BadArgs{"UnknownOption", {"--png", kOut, "--colour"}, 2, "unknown option '--colour'"},
+        BadArgs{"AmbiguousOption",
+                {"--png", kOut, "--s", "5"},
+                2,
+                "option '--s' is ambiguous; possibilities: '--seconds' '--size'"},
         BadArgs{"StrayArgument", {"clock.png"}, 2, "unexpected argument 'clock.png'"},
         BadArgs{"UnwritableFile",
                 {"--png", "/nonexistent-dir/clock.png"},
@@ -255,6 +265,62 @@ TEST(CommandLineTest, HelpAndVersionGoToStandardOutput)
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "qxclock " QUILLKIT_VERSION "\n");
 }
+
+// --help and --version onto a full disk: a private full device (as
+// /dev/full) in a scratch folder.
+class FullOutputTest : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(FullOutputTest, FailsWithTheWriteError)
+{
+    ScratchDir dir;
+    const std::string full = (dir / "full").string();
+    if (mknod(full.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "cannot make a device node here: " << std::strerror(errno);
+    ChildOptions options;
+    options.stdout_path = full;
+    options.stderr_path = dir / "err";
+    ChildProcess clock({QXCLOCK_PATH, GetParam()}, options);
+    int status = 0;
+    ASSERT_TRUE(clock.wait_for_exit(20000, status));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(read_file(dir / "err"), "qxclock: write error: No space left on device\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, FullOutputTest, ::testing::Values("--help", "--version"));
+
+// --background in every form, drawn without a display: the colour of a corner.
+struct BackgroundCase {
+    const char *colour;
+    Argb corner;
+};
+
+void PrintTo(const BackgroundCase &c, std::ostream *os)
+{
+    *os << c.colour;
+}
+
+class PngBackgroundTest : public ::testing::TestWithParam<BackgroundCase> {};
+
+TEST_P(PngBackgroundTest, PaintsTheCorners)
+{
+    ScratchDir dir;
+    const std::string path = (dir / "bg.png").string();
+    const RunResult run = run_qxclock(
+        {"--png", path, "--size", "32", "--background", GetParam().colour}, {"DISPLAY="});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Png png(path);
+    ASSERT_TRUE(png.ok());
+    EXPECT_TRUE(near(png.at(0, 0), GetParam().corner, 1)) << png.at(0, 0);
+}
+
+// #FFF is 0xf000 a channel, as in X: the digits are the high bits.
+INSTANTIATE_TEST_SUITE_P(Colours, PngBackgroundTest,
+                         ::testing::Values(BackgroundCase{"#FFF", Argb{255, 0xf0, 0xf0, 0xf0}},
+                                           BackgroundCase{"rgb:ff/80/0", Argb{255, 255, 128, 0}},
+                                           BackgroundCase{"rgbi:0/0/1", Argb{255, 0, 0, 255}},
+                                           BackgroundCase{"light grey", Argb{255, 211, 211, 211}},
+                                           BackgroundCase{"NavyBlue", Argb{255, 0, 0, 128}}));
 
 TEST(WindowStartTest, WithoutADisplayFailsWithAMessage)
 {

@@ -24,6 +24,7 @@
 #include "clock_geometry.h"
 #include "files.h"
 #include "image.h"
+#include "options.h"
 #include "process.h"
 #include "xvfb_server.h"
 
@@ -146,7 +147,15 @@ protected:
         ChildOptions options;
         options.env = {"DISPLAY=" + server_->name()};
         options.stderr_path = stderr_path_;
+        // A signal ignored here is ignored in the clock from its start.
+        struct sigaction ignore {
+        }, old{};
+        ignore.sa_handler = SIG_IGN;
+        if (ignored_signal_)
+            sigaction(ignored_signal_, &ignore, &old);
         clock_ = std::make_unique<ChildProcess>(argv, options);
+        if (ignored_signal_)
+            sigaction(ignored_signal_, &old, nullptr);
         ASSERT_TRUE(clock_->started());
         wait_until([&] { return (win_ = find_window()) != None || !clock_->running(); }, kWaitMs,
                    20);
@@ -257,6 +266,7 @@ protected:
     std::unique_ptr<ChildProcess> clock_;
     std::string stderr_path_;
     Window win_ = None;
+    int ignored_signal_ = 0;  // ignored by the clock's parent, when not 0
 };
 
 // Every tick of the ring in its colour.
@@ -314,6 +324,11 @@ TEST_F(ClockWindowTest, StartsWithoutArgumentsAndTellsTheWindowManager)
     EXPECT_TRUE(hints.flags & PMinSize);
     EXPECT_EQ(hints.min_width, 32);
     EXPECT_EQ(hints.min_height, 32);
+    // No larger than it is drawn: a window manager keeps the server from
+    // backing a window of gigabytes.
+    EXPECT_TRUE(hints.flags & PMaxSize);
+    EXPECT_EQ(hints.max_width, 4096);
+    EXPECT_EQ(hints.max_height, 4096);
 }
 
 struct GeometryCase {
@@ -605,6 +620,70 @@ TEST_F(ClockWindowTest, AHugeResizeTakesBoundedMemory)
     // Two drawing surfaces of at most 4096 x 4096 pixels (64 MB each), and
     // the program itself.
     EXPECT_LT(memory_kb(clock_->pid(), "VmHWM"), 400 * 1024);
+}
+
+// A stop signal that the clock's parent ignores (nohup, a background job)
+// stays ignored; the other one still closes the window.
+struct IgnoredCase {
+    const char *name;
+    int ignored, stop;
+};
+
+void PrintTo(const IgnoredCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// The signals in the mask of /proc/<pid>/status line `field` (SigIgn, SigCgt).
+unsigned long long signal_mask(pid_t pid, const std::string &field)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stoull(line.substr(field.size() + 1), nullptr, 16);
+    return 0;
+}
+
+class ClockIgnoredSignalTest : public ClockWindowTest,
+                               public ::testing::WithParamInterface<IgnoredCase> {};
+
+TEST_P(ClockIgnoredSignalTest, StaysIgnored)
+{
+    const IgnoredCase &c = GetParam();
+    ignored_signal_ = c.ignored;
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    const auto bit = [](int sig) { return 1ULL << (sig - 1); };
+    // The window is up: its handlers are in place.
+    EXPECT_TRUE(signal_mask(clock_->pid(), "SigIgn") & bit(c.ignored));
+    EXPECT_FALSE(signal_mask(clock_->pid(), "SigCgt") & bit(c.ignored));
+    EXPECT_TRUE(signal_mask(clock_->pid(), "SigCgt") & bit(c.stop));
+    clock_->send_signal(c.stop);
+    EXPECT_EQ(exit_status(), 0) << clock_stderr();
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ClockIgnoredSignalTest,
+                         ::testing::Values(IgnoredCase{"Sigint", SIGINT, SIGTERM},
+                                           IgnoredCase{"Sigterm", SIGTERM, SIGINT}),
+                         [](const ::testing::TestParamInfo<IgnoredCase> &param_info) {
+                             return std::string(param_info.param.name);
+                         });
+
+TEST(ClockColourTest, BuiltInNamesMatchTheServersDatabase)
+{
+    // --png resolves names without a server: to what the server would say.
+    XvfbServer server;
+    ASSERT_TRUE(server.ok()) << server.error();
+    Display *dpy = server.display();
+    const Colormap map = DefaultColormap(dpy, DefaultScreen(dpy));
+    std::size_t count = 0;
+    const qxclock::ColourName *names = qxclock::colour_names(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        XColor exact{};
+        ASSERT_TRUE(XParseColor(dpy, map, names[i].name, &exact)) << names[i].name;
+        EXPECT_EQ(exact.red >> 8, names[i].r) << names[i].name;
+        EXPECT_EQ(exact.green >> 8, names[i].g) << names[i].name;
+        EXPECT_EQ(exact.blue >> 8, names[i].b) << names[i].name;
+    }
 }
 
 }  // namespace

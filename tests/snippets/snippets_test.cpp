@@ -6,11 +6,17 @@
 #include "files.h"
 #include "image.h"
 #include "path_copy.h"
+#include "process.h"
 #include "scratch_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,7 +120,292 @@ TEST(ReadPngArgb32, UnreadableFilesGiveOneClearPixelAndAMessage)
     }
 }
 
-TEST(CairoShowSurface, PaintsScaledAtTheCurrentPointAndKeepsThePath)
+// --- files that must be refused, or read, as they are ---------------------
+
+// A PNG file put together byte by byte: its chunks with their CRCs, and the
+// scanlines in stored (uncompressed) deflate blocks.
+std::string be32(std::uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+std::uint32_t crc32_of(const std::string &bytes)
+{
+    std::uint32_t crc = 0xffffffffu;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+std::string chunk(const std::string &type, const std::string &data)
+{
+    return be32(static_cast<std::uint32_t>(data.size())) + type + data +
+           be32(crc32_of(type + data));
+}
+
+std::string zlib_stored(const std::string &raw)
+{
+    std::string z = "\x78\x01";
+    std::uint32_t a = 1, b = 0;
+    for (size_t at = 0; at == 0 || at < raw.size(); at += 65535) {
+        const std::string block = raw.substr(at, 65535);
+        const auto n = static_cast<std::uint16_t>(block.size());
+        z += at + 65535 >= raw.size() ? '\1' : '\0';
+        z += {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(~n),
+              static_cast<char>(~n >> 8)};
+        z += block;
+    }
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    return z + be32(b << 16 | a);
+}
+
+// depth, colour type and interlace as in the IHDR; `extra`: chunks before IDAT.
+std::string png_file(std::uint32_t w, std::uint32_t h, int depth, int colour, int interlace,
+                     const std::string &scanlines, const std::string &extra = "")
+{
+    const std::string ihdr = be32(w) + be32(h) + static_cast<char>(depth) +
+                             static_cast<char>(colour) + std::string(2, '\0') +
+                             static_cast<char>(interlace);
+    return "\x89PNG\r\n\x1a\n" + chunk("IHDR", ihdr) + extra +
+           chunk("IDAT", zlib_stored(scanlines)) + chunk("IEND", "");
+}
+
+std::string sample_png()
+{
+    return quillkit_test::read_file(kAssets + "/landscape.png");
+}
+
+enum class Reader { kPng, kSvg };
+
+struct FileCase {
+    const char *name;
+    Reader reader;
+    // Makes the file at `path`.
+    void (*make)(const std::string &path);
+    // What was read: "WxH word-at-0,0" for a PNG, "status WxH" for an SVG.
+    const char *result;
+    const char *message;  // in stderr ("" for nothing at all)
+};
+
+void PrintTo(const FileCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+void put_file(const std::string &path, const std::string &bytes)
+{
+    ASSERT_TRUE(quillkit_test::write_file(path, bytes)) << path;
+}
+
+std::string read_as_png(const std::string &path)
+{
+    const PngPixels png(path);
+    if (!png.buffer)
+        return "null";
+    char word[16];
+    std::snprintf(word, sizeof word, "%08x", png.at(0, 0));
+    return std::to_string(png.width) + "x" + std::to_string(png.height) + " " + word;
+}
+
+std::string read_as_svg(const std::string &path)
+{
+    svg_cairo_t *svgc = nullptr;
+    if (svg_cairo_create(&svgc) != SVG_CAIRO_STATUS_SUCCESS)
+        return "no object";
+    const int status = svg_cairo_parse(svgc, path.c_str());
+    int w = 0, h = 0;
+    svg_cairo_get_size(svgc, &w, &h);
+    svg_cairo_destroy(svgc);
+    return std::to_string(status) + " " + std::to_string(w) + "x" + std::to_string(h);
+}
+
+// The address space of this process now, in bytes (its VmSize).
+std::uint64_t address_space()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmSize:", 0) == 0)
+            return std::stoull(line.substr(7)) * 1024;
+    return 0;
+}
+
+// What `read` gave in a child process, and what it said on stderr.
+struct ChildRead {
+    std::string result, err;
+};
+
+// Runs `read` in a forked child with a time limit, so that a read that hangs
+// fails the test instead of stopping it. With a `budget` (bytes; 0: none) the
+// child's address space may grow by that much at most (not under
+// AddressSanitizer, which reserves terabytes up front).
+ChildRead read_in_child(const std::function<std::string()> &read, std::uint64_t budget = 0)
+{
+    ScratchDir dir;
+    const std::string err_path = (dir / "err").string(), result_path = (dir / "result").string();
+    const int status = quillkit_test::run_forked(
+        [&] {
+#ifndef QUILLKIT_SANITIZE
+            const rlimit limit{address_space() + budget, RLIM_INFINITY};
+            if (budget != 0 && setrlimit(RLIMIT_AS, &limit) != 0)
+                return 1;
+#endif
+            if (!std::freopen(err_path.c_str(), "w", stderr))
+                return 1;
+            const std::string result = read();
+            std::fflush(stderr);  // the child ends with _exit
+            return quillkit_test::write_file(result_path, result) ? 0 : 1;
+        },
+        10000);
+    EXPECT_EQ(status, 0) << "the reader failed, crashed or did not finish";
+    return {quillkit_test::read_file(result_path), quillkit_test::read_file(err_path)};
+}
+
+class FileTest : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(FileTest, IsReadOrRefusedWithTheCause)
+{
+    const FileCase &c = GetParam();
+    ScratchDir dir;
+    const std::string path = (dir / "file").string();
+    ASSERT_NO_FATAL_FAILURE(c.make(path));
+    const auto [got, err] = read_in_child(
+        [&] { return c.reader == Reader::kPng ? read_as_png(path) : read_as_svg(path); });
+    EXPECT_EQ(got, c.result);
+    if (*c.message == '\0') {
+        EXPECT_EQ(err, "");
+    } else {
+        EXPECT_NE(err.find("'" + path + "'"), std::string::npos) << err;
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    }
+}
+
+const std::string kRgbaPixel = std::string("\0\xff\0\0\x80", 5);  // filter 0, red at half alpha
+
+std::vector<FileCase> file_cases()
+{
+    std::vector<FileCase> cases = {
+        {"PngFifo", Reader::kPng,
+         [](const std::string &p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "1x1 00000000",
+         "not a regular file"},
+        {"PngDirectory", Reader::kPng,
+         [](const std::string &p) { ASSERT_EQ(mkdir(p.c_str(), 0700), 0); }, "1x1 00000000",
+         "it is a directory"},
+        {"PngEmpty", Reader::kPng, [](const std::string &p) { put_file(p, ""); }, "1x1 00000000",
+         "the file is empty"},
+        {"PngText", Reader::kPng, [](const std::string &p) { put_file(p, "not a picture\n"); },
+         "1x1 00000000", "Not a PNG file"},
+        {"PngCut", Reader::kPng,
+         [](const std::string &p) { put_file(p, sample_png().substr(0, 40)); }, "1x1 00000000",
+         "the file ends too early"},
+        {"PngBadCrc", Reader::kPng,
+         [](const std::string &p) {
+             std::string png = sample_png();
+             png[29] = static_cast<char>(png[29] ^ 1);  // the IHDR's CRC
+             put_file(p, png);
+         },
+         "1x1 00000000", "bad CRC in the IHDR chunk"},
+        {"PngTooWide", Reader::kPng,
+         [](const std::string &p) { put_file(p, png_file(16385, 1, 8, 6, 0, "")); }, "1x1 00000000",
+         "16385 x 1 pixels is too large"},
+        {"PngTooManyPixels", Reader::kPng,
+         [](const std::string &p) { put_file(p, png_file(8193, 8192, 8, 6, 0, "")); },
+         "1x1 00000000", "8193 x 8192 pixels is too large"},
+        {"PngWidestAccepted", Reader::kPng,
+         [](const std::string &p) {
+             put_file(p, png_file(16384, 1, 8, 6, 0, kRgbaPixel + std::string(16383 * 4, '\0')));
+         },
+         "16384x1 80800000", ""},
+        {"PngGrayOneBit", Reader::kPng,
+         [](const std::string &p) {
+             put_file(p, png_file(2, 1, 1, 0, 0, std::string("\0\x80", 2)));
+         },
+         "2x1 ffffffff", ""},
+        {"PngPaletteWithAlpha", Reader::kPng,
+         [](const std::string &p) {
+             put_file(p,
+                      png_file(1, 1, 8, 3, 0, std::string(2, '\0'),
+                               chunk("PLTE", std::string("\xff\0\0", 3)) + chunk("tRNS", "\x80")));
+         },
+         "1x1 80800000", ""},
+        {"PngSixteenBits", Reader::kPng,
+         [](const std::string &p) {
+             put_file(p, png_file(1, 1, 16, 6, 0, std::string("\0\xff\xff\0\0\0\0\x80\x80", 9)));
+         },
+         "1x1 80800000", ""},
+        {"PngInterlaced", Reader::kPng,
+         [](const std::string &p) {
+             put_file(p, png_file(1, 1, 8, 2, 1, std::string("\0\0\xff\0", 4)));
+         },
+         "1x1 ff00ff00", ""},
+    };
+#ifdef QUILLKIT_HAVE_RSVG
+    const std::vector<FileCase> svg = {
+        {"SvgFifo", Reader::kSvg,
+         [](const std::string &p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "2 1x1",
+         "not a regular file"},
+        {"SvgEmpty", Reader::kSvg, [](const std::string &p) { put_file(p, ""); }, "2 1x1",
+         "the file is empty"},
+        {"SvgZeroSize", Reader::kSvg,
+         [](const std::string &p) {
+             put_file(p, "<svg xmlns='http://www.w3.org/2000/svg' width='0' height='0'/>");
+         },
+         "3 1x1", "has a size of zero"},
+        {"SvgSized", Reader::kSvg,
+         [](const std::string &p) {
+             put_file(p, "<svg xmlns='http://www.w3.org/2000/svg' width='12' height='5'/>");
+         },
+         "0 12x5", ""},
+    };
+    cases.insert(cases.end(), svg.begin(), svg.end());
+#endif
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileTest, ::testing::ValuesIn(file_cases()),
+                         [](const ::testing::TestParamInfo<FileCase> &param_info) {
+                             return std::string(param_info.param.name);
+                         });
+
+TEST(ReadPngArgb32, RefusesAPictureTooLargeBeforeDecodingIt)
+{
+    // 20000 x 20000 would take 1.6 GB decoded: refused from its header, well
+    // inside 64 MiB more.
+    ScratchDir dir;
+    const std::string path = (dir / "bomb.png").string();
+    ASSERT_TRUE(quillkit_test::write_file(
+        path, png_file(20000, 20000, 8, 6, 0, std::string(20000 * 4 + 1, '\0'))));
+    const auto [size, err] = read_in_child([&] { return read_as_png(path); }, 64u << 20);
+    EXPECT_EQ(size, "1x1 00000000");
+    EXPECT_NE(err.find("20000 x 20000 pixels is too large"), std::string::npos) << err;
+}
+
+TEST(ReadPngArgb32, DecodesWithoutASecondCopyOfThePicture)
+{
+    // 1024 x 1024 takes 4 MiB decoded: it must fit in half as much again.
+    constexpr int kSide = 1024;
+    ScratchDir dir;
+    const std::string path = (dir / "big.png").string();
+    const std::string row = '\0' + std::string(kSide * 4, '\x40');
+    std::string rows;
+    for (int y = 0; y < kSide; ++y)
+        rows += row;
+    ASSERT_TRUE(quillkit_test::write_file(path, png_file(kSide, kSide, 8, 6, 0, rows)));
+    rows.clear();
+    rows.shrink_to_fit();
+    const auto [size, err] =
+        read_in_child([&] { return read_as_png(path); }, kSide * kSide * 4 * 3 / 2);
+    EXPECT_EQ(size, "1024x1024 40101010") << err;
+    EXPECT_EQ(err, "");
+}
+
+TEST(CairoShowSurface, PaintsScaledAtTheCurrentPointAndTakesTheMoveThatPlacedIt)
 {
     std::vector<std::uint32_t> pixels(2 * 2, kRed);
     quillkit_test::SurfacePtr src(cairo_surface_create_for_image(
@@ -122,8 +413,10 @@ TEST(CairoShowSurface, PaintsScaledAtTheCurrentPointAndKeepsThePath)
     ASSERT_EQ(cairo_surface_status(src.get()), CAIRO_STATUS_SUCCESS);
 
     const Canvas img(10, 10, false);
-    cairo_move_to(img.cr(), 2, 3);
+    cairo_move_to(img.cr(), 0, 0);
+    cairo_line_to(img.cr(), 1, 1);
     const auto before = quillkit_test::copy_path(img.cr());
+    cairo_move_to(img.cr(), 2, 3);
     cairo_show_surface(img.cr(), src.get(), 4, 4);
 
     EXPECT_EQ(cairo_status(img.cr()), CAIRO_STATUS_SUCCESS);
@@ -199,6 +492,45 @@ TEST(SnippetSetBgPng, AMissingFileLeavesTheContextUsable)
     EXPECT_EQ(word_at(img.surface(), 4, 4), 0u);
     cairo_paint(img.cr());  // still draws
     EXPECT_EQ(word_at(img.surface(), 4, 4), 0xff000000u);
+}
+
+TEST(SnippetSetBgPng, LeavesTheCallersPathAsItWas)
+{
+    // The module moves to (0, 0) to place the picture; that move must not
+    // stay in the caller's path, whether the file could be read or not.
+    struct Path {
+        const char *what;
+        void (*build)(cairo_t *cr);
+    };
+    const Path paths[] = {
+        {"none", [](cairo_t *) {}},
+        {"an open line",
+         [](cairo_t *cr) {
+             cairo_move_to(cr, 1, 2);
+             cairo_line_to(cr, 3, 4);
+         }},
+        {"a rectangle", [](cairo_t *cr) { cairo_rectangle(cr, 1, 1, 5, 3); }},
+        {"a closed curve",
+         [](cairo_t *cr) {
+             cairo_move_to(cr, 1, 2);
+             cairo_curve_to(cr, 3, 4, 5, 6, 7, 1);
+             cairo_close_path(cr);
+         }},
+    };
+    for (const std::string &file : {kAssets + "/landscape.png", std::string("no-such.png")})
+        for (const Path &p : paths) {
+            SCOPED_TRACE(std::string(p.what) + " before " + file);
+            const Canvas img(16, 16, false);
+            cairo_scale(img.cr(), 16, 16);
+            p.build(img.cr());
+            const auto before = quillkit_test::copy_path(img.cr());
+            const bool had_point = cairo_has_current_point(img.cr());
+            testing::internal::CaptureStderr();
+            snippet_set_bg_png(img.cr(), file.c_str());
+            testing::internal::GetCapturedStderr();
+            EXPECT_EQ(quillkit_test::copy_path(img.cr()), before);
+            EXPECT_EQ(cairo_has_current_point(img.cr()) != 0, had_point);
+        }
 }
 
 #ifdef QUILLKIT_HAVE_RSVG

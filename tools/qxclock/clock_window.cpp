@@ -11,6 +11,7 @@
 #include <string>
 
 #include "visualpick.h"
+#include "window.h"
 
 namespace qxclock {
 
@@ -128,7 +129,7 @@ ClockWindow::~ClockWindow()
 void ClockWindow::set_properties(const Placement &placement, int argc, char **argv)
 {
     XSizeHints *size = XAllocSizeHints();
-    size->flags = PMinSize | PWinGravity;
+    size->flags = PMinSize | PMaxSize | PWinGravity;
     size->flags |= placement.user_position ? USPosition : PPosition;
     size->flags |= placement.user_size ? USSize : PSize;
     size->x = placement.x;
@@ -137,6 +138,10 @@ void ClockWindow::set_properties(const Placement &placement, int argc, char **ar
     size->height = placement.height;
     size->min_width = std::min(kMinWindowSide, placement.width);
     size->min_height = std::min(kMinWindowSide, placement.height);
+    // A window manager keeps a resize within the drawing cap (or the size asked
+    // for, if larger), so that the X server never backs a huge window.
+    size->max_width = std::max(kMaxDrawnSide, placement.width);
+    size->max_height = std::max(kMaxDrawnSide, placement.height);
     size->win_gravity = placement.gravity;
 
     XClassHint *class_hint = XAllocClassHint();

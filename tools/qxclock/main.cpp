@@ -1,8 +1,12 @@
 // main.cpp - qxclock: the analogue clock in an X11 window or as a PNG.
+#include <X11/Xlib.h>
 #include <sys/time.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "local_instant.h"
@@ -15,6 +19,25 @@ namespace {
 
 constexpr int kExitBadUsage = 2;
 
+// A colour name for the picture: one of the built-in names, else whatever the
+// X server's database says where a display can be opened.
+std::optional<qxclock::Rgb> resolve_colour_name(const std::string &name)
+{
+    qxclock::Rgb rgb;
+    if (qxclock::parse_colour(name.c_str(), rgb))
+        return rgb;
+    Display *display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return std::nullopt;
+    XColor exact{};
+    std::optional<qxclock::Rgb> found;
+    if (XParseColor(display, DefaultColormap(display, DefaultScreen(display)), name.c_str(),
+                    &exact))
+        found = qxclock::Rgb{exact.red / 65535.0, exact.green / 65535.0, exact.blue / 65535.0};
+    XCloseDisplay(display);
+    return found;
+}
+
 int run_png(const qxclock::Options &opts)
 {
     timeval fixed{};
@@ -23,6 +46,14 @@ int run_png(const qxclock::Options &opts)
     request.size = opts.side();
     request.seconds = opts.show_seconds();
     request.background = opts.background_rgb;
+    if (!opts.background_name.empty()) {
+        request.background = resolve_colour_name(opts.background_name);
+        if (!request.background) {
+            std::fprintf(stderr, "qxclock: unknown colour '%s'\nTry 'qxclock --help'.\n",
+                         opts.background_name.c_str());
+            return kExitBadUsage;
+        }
+    }
     if (opts.has_time) {
         if (!qxclock::local_instant_today(std::time(nullptr), opts.hour, opts.minute, opts.second,
                                           fixed)) {
@@ -40,6 +71,18 @@ int run_png(const qxclock::Options &opts)
     return 0;
 }
 
+// Makes sure that what went to standard output got there (a full disk, a
+// closed pipe): 0, or 1 with a message.
+int close_stdout()
+{
+    const bool failed = std::ferror(stdout) != 0;
+    errno = 0;
+    if (std::fclose(stdout) == 0 && !failed)
+        return 0;
+    std::fprintf(stderr, "qxclock: write error: %s\n", std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -52,11 +95,11 @@ int main(int argc, char **argv)
     }
     if (opts.help) {
         std::fputs(qxclock::usage_text(), stdout);
-        return 0;
+        return close_stdout();
     }
     if (opts.version) {
         std::puts("qxclock " QUILLKIT_VERSION);
-        return 0;
+        return close_stdout();
     }
     if (opts.mode == qxclock::Mode::kPng)
         return run_png(opts);

@@ -2,6 +2,7 @@
 #ifndef QXCLOCK_OPTIONS_H
 #define QXCLOCK_OPTIONS_H
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -31,8 +32,9 @@ struct Options {
     std::optional<bool> seconds;  // --seconds / --no-seconds
     Geometry geometry;            // --geometry
     std::string display;          // --display NAME; empty: $DISPLAY
-    // --background: `background_rgb` when given as #rrggbb, else the X colour
-    // name in `background_name` (looked up on the display).
+    // --background: `background_rgb` when given in a numeric form (see
+    // parse_colour), else the colour name in `background_name`, for the X
+    // server's database or the built-in names to resolve.
     std::optional<Rgb> background_rgb;
     std::string background_name;
     bool has_time = false;  // --time HH:MM[:SS]
@@ -68,8 +70,28 @@ bool parse_clock_time(const char *text, int &hour, int &minute, int &second);
 // one, or a size is outside 1..kMaxSize or an offset beyond kMaxOffset.
 bool parse_geometry(const char *text, Geometry &out);
 
-// Parses "#rrggbb" (hex digits in either case).
-bool parse_hex_colour(const char *text, Rgb &out);
+// Parses a colour as XParseColor does, without a display: "#RGB",
+// "#RRGGBB", "#RRRGGGBBB" and "#RRRRGGGGBBBB" (the digits are the high bits
+// of each channel), "rgb:R/G/B" with one to four hex digits a channel (scaled
+// to the full range), "rgbi:R/G/B" with numbers from 0 to 1, and the common X
+// colour names (see colour_names), in either case and with any spaces
+// ("light grey" is "LightGrey"). Returns false for anything else.
+bool parse_colour(const char *text, Rgb &out);
+
+// Whether `text` is meant as a numeric colour ("#", "rgb:" or "rgbi:"), so
+// that parse_colour refusing it makes it malformed rather than a name it does
+// not know.
+bool is_numeric_colour(const char *text);
+
+// A built-in colour name, as X's colour database spells it, and its value.
+struct ColourName {
+    const char *name;
+    unsigned char r, g, b;
+};
+
+// The built-in names, for parse_colour: those of X's colour database in
+// common use, each once (the "grey" spellings are found as "gray").
+const ColourName *colour_names(std::size_t &count);
 
 // The usage text, ending in a newline.
 const char *usage_text();

@@ -18,6 +18,8 @@ namespace {
 volatile sig_atomic_t g_wake_fd = -1;
 volatile sig_atomic_t g_stopping = 0;
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+
 // Writes a constant message with the async-signal-safe write(2).
 void say(const char *text)
 {
@@ -56,6 +58,14 @@ void set_handler(int sig, void (*handler)(int))
     sigaction(sig, &action, nullptr);
 }
 
+// Whether whoever started us set `sig` to be ignored (nohup, a shell's
+// background job, a supervisor): it stays so, as with every program.
+bool ignored(int sig)
+{
+    struct sigaction current {};
+    return sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
 }  // namespace
 
 StopSignals::StopSignals()
@@ -68,8 +78,9 @@ StopSignals::StopSignals()
     g_stopping = 0;
     g_wake_fd = write_fd_;
     set_handler(SIGALRM, on_watchdog);
-    set_handler(SIGINT, on_stop_signal);
-    set_handler(SIGTERM, on_stop_signal);
+    for (int sig : kStopSignals)
+        if (!ignored(sig))
+            set_handler(sig, on_stop_signal);
     // A signal blocked by whoever started us would never arrive.
     sigset_t set;
     sigemptyset(&set);
@@ -83,8 +94,10 @@ StopSignals::~StopSignals()
 {
     if (read_fd_ < 0)
         return;
-    set_handler(SIGINT, SIG_DFL);
-    set_handler(SIGTERM, SIG_DFL);
+    // Those left ignored stay ignored.
+    for (int sig : kStopSignals)
+        if (!ignored(sig))
+            set_handler(sig, SIG_DFL);
     alarm(0);
     set_handler(SIGALRM, SIG_DFL);
     g_wake_fd = -1;

@@ -8,11 +8,13 @@ namespace qxclock {
 // loop wakes up and closes the window as usual. Should the loop not get
 // there within kStopGraceSeconds (Xlib blocked on a server that stalled or
 // never answers), the process ends at once with a message on stderr and
-// status 1.
+// status 1. A stop signal that whoever started the clock set to be ignored
+// (nohup, a background job) is left ignored.
 class StopSignals {
 public:
     StopSignals();
-    // Puts back the default actions and cancels a pending watchdog.
+    // Puts back the default actions (ignored signals stay ignored) and
+    // cancels a pending watchdog.
     ~StopSignals();
     StopSignals(const StopSignals &) = delete;
     StopSignals &operator=(const StopSignals &) = delete;
