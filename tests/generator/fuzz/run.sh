@@ -17,9 +17,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DQUILLKIT_FUZZ=ON -DQUILLKIT_BUILD_EXAMPLES=OFF
+    -DQUILLKIT_FUZZ=ON -DQUILLKIT_BUILD_EXAMPLES=OFF -DQUILLKIT_BUILD_TOOLS=OFF
 fi
-cmake --build "$build" --target generator_fuzz -j2
+cmake --build "$build" --target quillkit_generator_fuzz -j2
 
 # Inputs that fail are kept (and named by libFuzzer) in $artifacts.
 artifacts="$build/generator-fuzz-artifacts"
