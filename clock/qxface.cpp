@@ -15,8 +15,8 @@ namespace {
 
 using quillkit::kAccentBlue;
 using quillkit::kLightGrey;
-using quillkit::SavedState;
 using quillkit::kPi;
+using quillkit::SavedState;
 using quillkit::set_source;
 
 constexpr double kTwoPi = 2 * kPi;
