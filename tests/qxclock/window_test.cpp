@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <fstream>
@@ -511,6 +512,51 @@ TEST_F(ClockWindowTest, IsShapedLikeTheClockWithoutACompositor)
     send_wm_delete();
     EXPECT_EQ(exit_status(), 0);
     EXPECT_EQ(clock_stderr(), "");
+}
+
+TEST_F(ClockWindowTest, TheShapeFollowsThePictureFrameByFrame)
+{
+    // Frame after frame the shape holds what is drawn opaque and nothing
+    // else: no trace of where the second hand was. The server is grabbed
+    // while the shape and the pixels are read, so that both are of one frame.
+    // At 4 frames a second, 30 frames reach past a move of the minute hand
+    // (every 7 s at this size).
+    constexpr int kFrames = 30;
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    ASSERT_TRUE(wait_until([&] { return bounding_shape(dpy_, win_).shaped; }, kWaitMs, 20));
+    Shape last;
+    int frames = 0;
+    wait_until(
+        [&] {
+            XGrabServer(dpy_);
+            const Shape shape = bounding_shape(dpy_, win_);
+            WindowImage im(dpy_, win_);
+            XUngrabServer(dpy_);
+            XSync(dpy_, False);
+            if (shape == last)
+                return false;
+            last = shape;
+            ++frames;
+            std::vector<bool> in_shape(size_t(im.width()) * size_t(im.height()));
+            for (const XRectangle &r : shape.rects)
+                for (int y = std::max(0, int(r.y)); y < std::min(im.height(), r.y + r.height); ++y)
+                    for (int x = std::max(0, int(r.x)); x < std::min(im.width(), r.x + r.width);
+                         ++x)
+                        in_shape[size_t(y) * size_t(im.width()) + size_t(x)] = true;
+            for (int y = 0; y < im.height(); ++y)
+                for (int x = 0; x < im.width(); ++x) {
+                    const bool opaque = im.at(x, y).a == 255;
+                    if (in_shape[size_t(y) * size_t(im.width()) + size_t(x)] != opaque) {
+                        ADD_FAILURE() << "frame " << frames << ": (" << x << ", " << y << ") "
+                                      << (opaque ? "drawn but not in the shape"
+                                                 : "in the shape but not drawn");
+                        return true;
+                    }
+                }
+            return frames == kFrames;
+        },
+        2 * kWaitMs, 5);
+    EXPECT_EQ(frames, kFrames) << "the shape did not change often enough";
 }
 
 TEST_F(ClockWindowTest, FollowsACompositingManagerThatStartsAndStops)

@@ -119,9 +119,10 @@ private:
     bool draw_frame(std::int64_t now, const timeval &tv);
     // Shows `area` (window coordinates) from the buffer.
     void show(const Rect &area);
-    // Gives the window the outline of the picture inside `redrawn` (buffer
-    // coordinates), turning those pixels opaque; all of it when `whole`.
-    void reshape(const Rect &redrawn, bool whole);
+    // Gives the window the outline of the picture inside `changed` (buffer
+    // coordinates), turning the pixels of the last frame's redrawn()
+    // rectangle opaque; all of it when `whole`.
+    void reshape(const Damage &changed, bool whole);
     // Lays the clock on the background for whether a compositing manager
     // runs now, drawing it all again.
     void follow_compositor();
@@ -238,20 +239,28 @@ void WindowLoop::show(const Rect &area)
                  {part.x - drawn.x, part.y - drawn.y, part.width, part.height}, part.x, part.y);
 }
 
-void WindowLoop::reshape(const Rect &redrawn, bool whole)
+void WindowLoop::reshape(const Damage &changed, bool whole)
 {
     // All that the frame drew, the pixels it left as they were too: they are
     // premultiplied again.
     const Rect drawn = drawn_area();
     std::vector<Rect> runs;
-    take_outline(buffer_->surface(), redrawn, runs);
-    for (Rect &r : runs)
-        r.x += drawn.x, r.y += drawn.y;
+    take_outline(buffer_->surface(), frame_.redrawn(), runs);
+    // The outline changed only inside the changed rectangles, which are put.
+    std::vector<Rect> inside;
+    Damage areas;
+    for (const Rect &area : changed) {
+        for (const Rect &run : runs) {
+            const Rect part = intersect(run, area);
+            if (!part.empty())
+                inside.push_back({part.x + drawn.x, part.y + drawn.y, part.width, part.height});
+        }
+        areas.push_back({area.x + drawn.x, area.y + drawn.y, area.width, area.height});
+    }
     if (whole)
-        shape_.set(runs);
+        shape_.set(inside);
     else
-        shape_.replace({{redrawn.x + drawn.x, redrawn.y + drawn.y, redrawn.width, redrawn.height}},
-                       runs);
+        shape_.replace(areas, inside);
 }
 
 bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
@@ -275,7 +284,7 @@ bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
     // fill them. Those exposures need no answer (see handle()).
     if (shaped_) {
         own_exposures_ = {NextRequest(x_.get()), 0, bounds};
-        reshape(frame_.redrawn(), whole);
+        reshape(*changed, whole);
         own_exposures_.before = NextRequest(x_.get());
     }
     for (const Rect &r : *changed)
