@@ -123,10 +123,19 @@ measure() {
   local xvfb=$!; pids+=("$xvfb")
   wait_for grep -q . "$work/display" || { echo "$0: Xvfb did not start" >&2; exit 1; }
   local display=":$(<"$work/display")"
-  xcompmgr -d "$display" >/dev/null 2>"$work/xcompmgr.err" &
-  local comp=$!; pids+=("$comp")
-  wait_for has_window "$display" xcompmgr ||
-    { echo "$0: xcompmgr did not start: $(<"$work/xcompmgr.err")" >&2; exit 1; }
+  # Now and then the first connection after the server's start is refused:
+  # try xcompmgr up to three times.
+  local comp try
+  for try in 1 2 3; do
+    xcompmgr -d "$display" >/dev/null 2>"$work/xcompmgr.err" &
+    comp=$!
+    wait_for has_window "$display" xcompmgr && break
+    kill "$comp" 2>/dev/null || true
+    wait "$comp" 2>/dev/null || true
+    comp=""
+  done
+  [ -n "$comp" ] || { echo "$0: xcompmgr did not start: $(<"$work/xcompmgr.err")" >&2; exit 1; }
+  pids+=("$comp")
   DISPLAY=$display "$bin" "$@" >/dev/null 2>"$work/clock.err" &
   local clock=$!; pids+=("$clock")
   wait_for has_window "$display" "$name" ||

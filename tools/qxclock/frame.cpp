@@ -1,8 +1,6 @@
 // frame.cpp - one redraw of the clock, with the face kept between frames.
 #include "frame.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -33,9 +31,6 @@ private:
 
 // Antialiasing touches the pixels round a path's exact extents.
 constexpr int kInkMargin = 1;
-// Within a period the hour and minute hands turn on by less than a pixel at
-// their tips from where their bounds were taken.
-constexpr int kDriftMargin = 1;
 // The second hand is covered by pieces of about this many pixels along it,
 // and by at most kMaxPieces.
 constexpr double kPiecePixels = 16;
@@ -86,11 +81,6 @@ Rect pixel_bounds(double x0, double y0, double x1, double y1, int margin)
     const int right = static_cast<int>(std::ceil(x1)) + margin;
     const int bottom = static_cast<int>(std::ceil(y1)) + margin;
     return {left, top, right - left, bottom - top};
-}
-
-Rect widen(const Rect &r, int by)
-{
-    return r.empty() ? r : Rect{r.x - by, r.y - by, r.width + 2 * by, r.height + 2 * by};
 }
 
 void clip_to(cairo_t *cr, const Rect &area)
@@ -245,14 +235,12 @@ Rect hands_bounds(int width, int height, const timeval &tv, bool seconds)
 
 Damage second_hand_pieces(int width, int height, const timeval &tv)
 {
-    const time_t when = tv.tv_sec;
-    tm local{};
-    if (width <= 0 || height <= 0 || !localtime_r(&when, &local))
+    quillkit::HandAngles angles{};
+    if (width <= 0 || height <= 0 || !quillkit::hand_angles(tv, angles))
         return {};
     // As qxhand draws it: clockwise from 12 o'clock, in the unit square
     // stretched over the clock.
-    const double degrees = (local.tm_sec + static_cast<double>(tv.tv_usec) / 1000000) * 6;
-    const double theta = degrees * quillkit::kPi / 180;
+    const double theta = angles.second * quillkit::kPi / 180;
     const double along_x = std::sin(theta), along_y = -std::cos(theta);  // towards the tip
     const double across_x = std::cos(theta), across_y = std::sin(theta);
     const quillkit::HandDesign &hand = quillkit::kSecondHandDesign;
@@ -432,8 +420,7 @@ std::optional<Damage> ClockFrame::draw(cairo_surface_t *target, int width, int h
         return std::nullopt;
     const long period_index = period_of(tv, frame_rate_for(width, height, false).seconds_per_frame);
     const bool new_period = !drawn_ || period_index != period_index_ || seconds != seconds_;
-    const Rect hour_minute =
-        new_period ? widen(hands_bounds(width, height, tv, false), kDriftMargin) : hour_minute_;
+    const Rect hour_minute = new_period ? hands_bounds(width, height, tv, false) : hour_minute_;
     Damage second = seconds ? second_hand_pieces(width, height, tv) : Damage{};
     const Damage changed = changes(seconds, period_index, hour_minute, second);
     // One clip round all of it: cheaper for cairo than several rectangles.
