@@ -7,8 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   clang clang-format-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev
-  libcairo2-dev libpng-dev librsvg2-dev libx11-dev libxrender-dev libxfixes-dev
-  xvfb xcompmgr x11-utils xxd fonts-dejavu-core
+  libcairo2-dev libpng-dev librsvg2-dev libx11-dev libxrender-dev libxfixes-dev libxext-dev
+  xvfb xcompmgr x11-utils x11-apps xxd fonts-dejavu-core
   lintian dpkg-dev file man-db meson desktop-file-utils
   libgtk-4-dev libgtksourceview-5-dev chromium
 )

@@ -5,8 +5,8 @@
 //   compose    the cached face painted under freshly drawn hands, with the
 //              second hand: the whole picture made again
 //   frame      ClockFrame::draw as the window calls it, the instant moving on
-//              by one frame of the window's rate: only where the hands were
-//              and are is redrawn
+//              by one frame of the window's rate: between the minute hand's
+//              moves only the second hand's old and new places are redrawn
 //   face_each  the plain way: clear, draw the face, draw the hands
 //
 // The cases run in interleaved rounds with the paint (bench/support/rounds.h):
@@ -15,7 +15,7 @@
 //
 // Targets: compose within 15 paints at 512 px (the cached face keeps a new
 // picture cheap), and the window's frames at 256 px, at its rate with the
-// second hand, within 0.1% of a core (a fifth of what the running window may
+// second hand, within 0.1% of a core (a third of what the running window may
 // cost in all, client and X server together).
 //
 // Usage: bench_qxclock_redraw [ROUNDS]   (default 15)
@@ -131,8 +131,8 @@ bool run_size(int side, int rounds)
     bool met = quillkit_bench::report(results, "paints");
 
     // What the window's own frames cost in a second, as a share of a core:
-    // at its default size at most a fifth of the half per cent of a core that
-    // the running window may cost in all, client and X server together.
+    // at its default size at most a third of the 0.3% of a core that the
+    // running window may cost in all, client and X server together.
     const double share = results[2].seconds * rate.frames_per_second * 100;
     std::printf("  the window's frames: %.3f%% of a core", share);
     if (side == 256) {

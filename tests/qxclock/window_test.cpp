@@ -1,18 +1,20 @@
 // window_test.cpp - the qxclock window under a private Xvfb: found by its
 // _NET_WM_PID, placed and sized as asked, its background with and without a
-// compositing manager, and the ways it ends: closed, signalled, its server
-// stalled, its window destroyed, its connection closed; and its memory after
-// a huge resize.
+// compositing manager, its shape where none runs, and the ways it ends:
+// closed, signalled, its server stalled, its window destroyed, its connection
+// closed; and its memory after a huge resize.
 // GoogleTest first: Xlib's macros (None, Bool, Status) would break it.
 #include <gtest/gtest.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <fstream>
@@ -123,6 +125,46 @@ int count_of(const std::string &text, const std::string &what)
 }
 
 constexpr const char *kNoCompositorMessage = "no compositing manager is running";
+
+// The window's bounding shape: none (the whole window), or its rectangles.
+struct Shape {
+    bool shaped = false;
+    std::vector<XRectangle> rects;
+
+    bool contains(const Point &p) const
+    {
+        for (const XRectangle &r : rects)
+            if (p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height)
+                return true;
+        return false;
+    }
+    bool operator==(const Shape &o) const
+    {
+        if (shaped != o.shaped || rects.size() != o.rects.size())
+            return false;
+        for (size_t i = 0; i < rects.size(); ++i)
+            if (std::memcmp(&rects[i], &o.rects[i], sizeof rects[i]) != 0)
+                return false;
+        return true;
+    }
+};
+
+Shape bounding_shape(Display *dpy, Window win)
+{
+    Shape shape;
+    Bool bounding = False, clip = False;
+    int x, y;
+    unsigned w, h;
+    if (!XShapeQueryExtents(dpy, win, &bounding, &x, &y, &w, &h, &clip, &x, &y, &w, &h))
+        return shape;
+    shape.shaped = bounding;
+    int count = 0, ordering = 0;
+    if (XRectangle *rects = XShapeGetRectangles(dpy, win, ShapeBounding, &count, &ordering)) {
+        shape.rects.assign(rects, rects + count);
+        XFree(rects);
+    }
+    return shape;
+}
 
 // A running qxclock on a private server, with a connection of the test's own
 // to look at it.
@@ -428,6 +470,8 @@ TEST_P(ClockBackgroundTest, PaintsTheClearParts)
     ASSERT_TRUE(frame->ok());
     expect_ticks(*frame);
     expect_outside(*frame, c.outside);
+    // A colour of its own, or a compositing manager: the whole square shows.
+    EXPECT_FALSE(bounding_shape(dpy_, win_).shaped);
     // Several frames: the message must not come with each of them.
     for (int i = 0; i < 2; ++i)
         frame = wait_for_image([&](const WindowImage &im) { return !frame->same_as(im); });
@@ -439,7 +483,6 @@ TEST_P(ClockBackgroundTest, PaintsTheClearParts)
 INSTANTIATE_TEST_SUITE_P(
     Backgrounds, ClockBackgroundTest,
     ::testing::Values(
-        BackgroundCase{"LightWithoutACompositor", false, {}, opaque(0.96, 0.96, 0.96), 1},
         BackgroundCase{"GivenWithoutACompositor",
                        false,
                        {"--background", "#336699"},
@@ -452,26 +495,111 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(param_info.param.name);
     });
 
+// The shape is the picture's outline: the corners are out, the pivot (where
+// the hands meet) and the quarter ticks are in.
+void expect_clock_shape(const Shape &shape, int w, int h)
+{
+    ASSERT_TRUE(shape.shaped);
+    for (const Point &p : outside_face(w, h))
+        EXPECT_FALSE(shape.contains(p)) << "(" << p.x << ", " << p.y << ") is in the shape";
+    EXPECT_TRUE(shape.contains({w / 2.0, h / 2.0})) << "the centre is not in the shape";
+    for (const int minute : {0, 15, 30, 45})
+        EXPECT_TRUE(shape.contains(tick_centre(minute, w, h)))
+            << "the tick of minute " << minute << " is not in the shape";
+}
+
+TEST_F(ClockWindowTest, IsShapedLikeTheClockWithoutACompositor)
+{
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    Shape first;
+    wait_until(
+        [&] {
+            first = bounding_shape(dpy_, win_);
+            return first.contains({kWindowSize / 2.0, kWindowSize / 2.0});
+        },
+        kWaitMs, 20);
+    expect_clock_shape(first, kWindowSize, kWindowSize);
+    // The second hand moves, and the shape with it.
+    Shape later;
+    wait_until([&] { return !((later = bounding_shape(dpy_, win_)) == first); }, kWaitMs, 20);
+    EXPECT_FALSE(later == first) << "the shape did not change";
+    expect_clock_shape(later, kWindowSize, kWindowSize);
+    send_wm_delete();
+    EXPECT_EQ(exit_status(), 0);
+    EXPECT_EQ(clock_stderr(), "");
+}
+
+TEST_F(ClockWindowTest, TheShapeFollowsThePictureFrameByFrame)
+{
+    // Frame after frame the shape holds what is drawn opaque and nothing
+    // else: no trace of where the second hand was. The server is grabbed
+    // while the shape and the pixels are read, so that both are of one frame.
+    // At 4 frames a second, 30 frames reach past a move of the minute hand
+    // (every 7 s at this size).
+    constexpr int kFrames = 30;
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    ASSERT_TRUE(wait_until([&] { return bounding_shape(dpy_, win_).shaped; }, kWaitMs, 20));
+    Shape last;
+    int frames = 0;
+    wait_until(
+        [&] {
+            XGrabServer(dpy_);
+            const Shape shape = bounding_shape(dpy_, win_);
+            WindowImage im(dpy_, win_);
+            XUngrabServer(dpy_);
+            XSync(dpy_, False);
+            if (shape == last)
+                return false;
+            last = shape;
+            ++frames;
+            std::vector<bool> in_shape(size_t(im.width()) * size_t(im.height()));
+            for (const XRectangle &r : shape.rects)
+                for (int y = std::max(0, int(r.y)); y < std::min(im.height(), r.y + r.height); ++y)
+                    for (int x = std::max(0, int(r.x)); x < std::min(im.width(), r.x + r.width);
+                         ++x)
+                        in_shape[size_t(y) * size_t(im.width()) + size_t(x)] = true;
+            for (int y = 0; y < im.height(); ++y)
+                for (int x = 0; x < im.width(); ++x) {
+                    const bool opaque = im.at(x, y).a == 255;
+                    if (in_shape[size_t(y) * size_t(im.width()) + size_t(x)] != opaque) {
+                        ADD_FAILURE() << "frame " << frames << ": (" << x << ", " << y << ") "
+                                      << (opaque ? "drawn but not in the shape"
+                                                 : "in the shape but not drawn");
+                        return true;
+                    }
+                }
+            return frames == kFrames;
+        },
+        2 * kWaitMs, 5);
+    EXPECT_EQ(frames, kFrames) << "the shape did not change often enough";
+}
+
 TEST_F(ClockWindowTest, FollowsACompositingManagerThatStartsAndStops)
 {
-    // Started before the compositing manager (as at a login), the clock turns
-    // translucent once it runs, and opaque again when it stops.
-    const Argb light = opaque(0.96, 0.96, 0.96);
+    // Started before the compositing manager (as at a login), the clock is
+    // shaped, turns translucent without a shape once it runs, and is shaped
+    // again when it stops.
     ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
-    auto is_outside = [](const Argb &want) {
-        return [want](const WindowImage &im) { return near(im.at(0, 0), want, 1); };
+    const Point centre{kWindowSize / 2.0, kWindowSize / 2.0};
+    auto shaped = [&] {
+        const Shape shape = bounding_shape(dpy_, win_);
+        return shape.shaped && shape.contains(centre);
     };
-    expect_outside(*wait_for_image(is_outside(light)), light);
+    ASSERT_TRUE(wait_until(shaped, kWaitMs, 20)) << clock_stderr();
     start_compositor();
     if (IsSkipped() || HasFatalFailure())
         return;
+    EXPECT_TRUE(wait_until([&] { return !bounding_shape(dpy_, win_).shaped; }, kWaitMs, 20))
+        << "the shape stayed under a compositing manager";
     const Argb clear{0, 0, 0, 0};
-    expect_outside(*wait_for_image(is_outside(clear)), clear);
+    expect_outside(
+        *wait_for_image([&](const WindowImage &im) { return near(im.at(0, 0), clear, 1); }), clear);
     compositor_.reset();
-    expect_outside(*wait_for_image(is_outside(light)), light);
+    EXPECT_TRUE(wait_until(shaped, kWaitMs, 20)) << "not shaped again";
+    expect_clock_shape(bounding_shape(dpy_, win_), kWindowSize, kWindowSize);
     send_wm_delete();
     EXPECT_EQ(exit_status(), 0);
-    EXPECT_EQ(count_of(clock_stderr(), kNoCompositorMessage), 1) << clock_stderr();
+    EXPECT_EQ(count_of(clock_stderr(), kNoCompositorMessage), 0) << clock_stderr();
 }
 
 TEST_F(ClockWindowTest, FallsBackToAnOpaqueWindowWithoutAnArgbVisual)

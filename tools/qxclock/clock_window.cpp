@@ -116,6 +116,11 @@ void ClockWindow::set_background(const std::optional<Rgb> &background)
     XSetWindowBackground(display_, id_, background_pixel(background));
 }
 
+void ClockWindow::set_no_background()
+{
+    XSetWindowBackgroundPixmap(display_, id_, None);
+}
+
 ClockWindow::~ClockWindow()
 {
     if (gc_)

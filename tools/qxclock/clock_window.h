@@ -53,6 +53,10 @@ public:
     bool translucent() const { return translucent_; }
     // What the server paints where the clock is not drawn (none: transparent).
     void set_background(const std::optional<Rgb> &background);
+    // The server paints nothing where the window is exposed: the clock's
+    // own pixels are put there at once (for a shaped window, whose shape
+    // changes expose it each frame).
+    void set_no_background();
     // Another client destroyed it: nothing to destroy on the way out.
     void forget() { id_ = None; }
     // Whether `event` is the window manager asking the window to close.

@@ -35,7 +35,8 @@ FrameRate frame_rate_for(int width, int height, bool seconds)
         // The tip goes round its circle once a minute.
         const double pixels_per_second = 2 * kPi * kSecondTipRadius * side / 60;
         rate.frames_per_second =
-            std::clamp(static_cast<int>(std::ceil(pixels_per_second)), 1, kMaxFramesPerSecond);
+            std::clamp(static_cast<int>(std::ceil(pixels_per_second / kSecondTipStep)), 1,
+                       kMaxFramesPerSecond);
     } else {
         // Once an hour.
         const double seconds_per_pixel = 3600 / (2 * kPi * kMinuteTipRadius * side);

@@ -3,7 +3,9 @@
 // One thread, one loop: poll() waits on the X connection and on the stop
 // signals' pipe, with a timeout that ends on the next frame boundary of the
 // wall clock. Each frame redraws the hands' old and new places only (see
-// ClockFrame) in a PixelBuffer, and just that rectangle goes to the window.
+// ClockFrame) in a PixelBuffer, and just those rectangles go to the window.
+// Where nothing composites the window, it takes the outline of what is drawn
+// (WindowShape), updated inside the same rectangles.
 #include "window.h"
 
 #include <X11/Xlib.h>
@@ -16,13 +18,16 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "clock_window.h"
 #include "frame.h"
 #include "frame_clock.h"
+#include "outline.h"
 #include "pixel_buffer.h"
 #include "stop_signals.h"
 #include "visualpick.h"
+#include "window_shape.h"
 #include "x_connection.h"
 
 namespace qxclock {
@@ -49,32 +54,39 @@ struct EventSummary {
     Rect exposed;                     // in window coordinates
 };
 
-// The colour of the clock's clear parts: the one asked for, else light where
-// the window cannot be translucent (no 32-bit visual, or no compositing
-// manager running), else none (transparent). Says once on stderr why it
-// chose an opaque one itself.
+// How the clock's clear parts look.
+struct Look {
+    std::optional<Rgb> colour;  // opaque in this colour; none: transparent
+    bool shaped = false;        // left out of the window's shape
+};
+
+// The look of the clock's clear parts: the colour asked for; else, with a
+// 32-bit visual, transparent under a compositing manager and left out of the
+// window's shape without one (where the server has the Shape extension);
+// else light. Says once on stderr why it chose an opaque one itself.
 class Backdrop {
 public:
-    Backdrop(const std::optional<Rgb> &asked, bool argb_visual)
-        : asked_(asked), argb_visual_(argb_visual)
+    Backdrop(const std::optional<Rgb> &asked, bool argb_visual, bool shape)
+        : asked_(asked), argb_visual_(argb_visual), shape_(shape)
     {
     }
-    // Whether the colour depends on the compositing manager.
+    // Whether the look depends on the compositing manager.
     bool follows_compositor() const { return !asked_ && argb_visual_; }
-    std::optional<Rgb> colour(bool compositor);
+    Look look(bool compositor);
 
 private:
     std::optional<Rgb> asked_;
     bool argb_visual_;
+    bool shape_;
     bool said_ = false;
 };
 
-std::optional<Rgb> Backdrop::colour(bool compositor)
+Look Backdrop::look(bool compositor)
 {
     if (asked_)
-        return asked_;
-    if (compositor && argb_visual_)
-        return std::nullopt;
+        return {asked_, false};
+    if (argb_visual_ && (compositor || shape_))
+        return {std::nullopt, !compositor};
     if (!said_)
         std::fputs(argb_visual_ ? "qxclock: no compositing manager is running; "
                                   "the clock gets an opaque background\n"
@@ -82,16 +94,16 @@ std::optional<Rgb> Backdrop::colour(bool compositor)
                                   "using an opaque window\n",
                    stderr);
     said_ = true;
-    return kLightBackground;
+    return {kLightBackground, false};
 }
 
 class WindowLoop {
 public:
-    WindowLoop(XConnection &x, ClockWindow &window, const StopSignals &signals, Backdrop &backdrop,
-               const std::optional<Rgb> &background, bool seconds, const Placement &placement)
-        : x_(x), window_(window), signals_(signals), backdrop_(backdrop), frame_(background),
-          seconds_(seconds), width_(placement.width), height_(placement.height),
-          rate_(frame_rate_for(width_, height_, seconds))
+    WindowLoop(XConnection &x, ClockWindow &window, WindowShape &shape, const StopSignals &signals,
+               Backdrop &backdrop, const Look &look, bool seconds, const Placement &placement)
+        : x_(x), window_(window), shape_(shape), signals_(signals), backdrop_(backdrop),
+          frame_(look.colour), shaped_(look.shaped), seconds_(seconds), width_(placement.width),
+          height_(placement.height), rate_(frame_rate_for(width_, height_, seconds))
     {
     }
     // Runs until the window is closed; returns the exit status.
@@ -107,6 +119,10 @@ private:
     bool draw_frame(std::int64_t now, const timeval &tv);
     // Shows `area` (window coordinates) from the buffer.
     void show(const Rect &area);
+    // Gives the window the outline of the picture inside `changed` (buffer
+    // coordinates), turning the pixels of the last frame's redrawn()
+    // rectangle opaque; all of it when `whole`.
+    void reshape(const Damage &changed, bool whole);
     // Lays the clock on the background for whether a compositing manager
     // runs now, drawing it all again.
     void follow_compositor();
@@ -115,9 +131,11 @@ private:
 
     XConnection &x_;
     ClockWindow &window_;
+    WindowShape &shape_;
     const StopSignals &signals_;
     Backdrop &backdrop_;
     ClockFrame frame_;
+    bool shaped_;
     std::unique_ptr<PixelBuffer> buffer_;
     bool seconds_;
     int width_, height_;
@@ -126,6 +144,18 @@ private:
     bool drawn_ = false;         // the buffer holds a whole frame
     std::int64_t deadline_ = 0;  // of the next frame; 0: at once
     Rect exposed_;               // waiting to be shown again
+    // The last frame's shape requests: the exposures they made fall in
+    // `area`, which the frame put after them.
+    struct OwnExposures {
+        unsigned long from = 0, before = 0;  // request serials
+        Rect area;
+        bool cover(const XExposeEvent &e) const
+        {
+            const Rect r = intersect({e.x, e.y, e.width, e.height}, area);
+            return e.serial >= from && e.serial < before && r.width == e.width &&
+                   r.height == e.height;
+        }
+    } own_exposures_;
 };
 
 Rect WindowLoop::drawn_area() const
@@ -142,6 +172,8 @@ void WindowLoop::handle(const XEvent &event, EventSummary &summary)
     }
     switch (event.type) {
     case Expose:
+        if (own_exposures_.cover(event.xexpose))
+            break;
         summary.exposed = unite(summary.exposed, {event.xexpose.x, event.xexpose.y,
                                                   event.xexpose.width, event.xexpose.height});
         break;
@@ -207,22 +239,57 @@ void WindowLoop::show(const Rect &area)
                  {part.x - drawn.x, part.y - drawn.y, part.width, part.height}, part.x, part.y);
 }
 
+void WindowLoop::reshape(const Damage &changed, bool whole)
+{
+    // All that the frame drew, the pixels it left as they were too: they are
+    // premultiplied again.
+    const Rect drawn = drawn_area();
+    std::vector<Rect> runs;
+    take_outline(buffer_->surface(), frame_.redrawn(), runs);
+    // The outline changed only inside the changed rectangles, which are put.
+    std::vector<Rect> inside;
+    Damage areas;
+    for (const Rect &area : changed) {
+        for (const Rect &run : runs) {
+            const Rect part = intersect(run, area);
+            if (!part.empty())
+                inside.push_back({part.x + drawn.x, part.y + drawn.y, part.width, part.height});
+        }
+        areas.push_back({area.x + drawn.x, area.y + drawn.y, area.width, area.height});
+    }
+    if (whole)
+        shape_.set(inside);
+    else
+        shape_.replace(areas, inside);
+}
+
 bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
 {
     if (!ensure_buffer())
         return false;
     const Rect drawn = drawn_area();
-    const std::optional<Rect> changed =
+    const std::optional<Damage> changed =
         frame_.draw(buffer_->surface(), drawn.width, drawn.height, tv, seconds_);
     if (!changed) {
         std::fputs("qxclock: cannot draw the clock\n", stderr);
         return false;
     }
+    const bool whole = !drawn_ || (changed->size() == 1 && changed->front().width == drawn.width &&
+                                   changed->front().height == drawn.height);
     drawn_ = true;
-    const Rect in_window{changed->x + drawn.x, changed->y + drawn.y, changed->width,
-                         changed->height};
-    // One put for what changed and what was exposed together.
-    show(unite(in_window, exposed_));
+    Rect bounds;
+    for (const Rect &r : *changed)
+        bounds = unite(bounds, {r.x + drawn.x, r.y + drawn.y, r.width, r.height});
+    // The shape first: the parts it adds are exposed, and the puts after it
+    // fill them. Those exposures need no answer (see handle()).
+    if (shaped_) {
+        own_exposures_ = {NextRequest(x_.get()), 0, bounds};
+        reshape(*changed, whole);
+        own_exposures_.before = NextRequest(x_.get());
+    }
+    for (const Rect &r : *changed)
+        show({r.x + drawn.x, r.y + drawn.y, r.width, r.height});
+    show(exposed_);
     exposed_ = {};
     deadline_ = now + microseconds_to_next_frame(now, rate_);
     return true;
@@ -230,10 +297,17 @@ bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
 
 void WindowLoop::follow_compositor()
 {
-    const std::optional<Rgb> background =
-        backdrop_.colour(x_.compositor_running(DefaultScreen(x_.get())));
-    window_.set_background(background);
-    frame_.set_background(background);
+    const Look look = backdrop_.look(x_.compositor_running(DefaultScreen(x_.get())));
+    shaped_ = look.shaped;
+    if (shaped_) {
+        window_.set_no_background();
+    } else {
+        shape_.clear();
+        window_.set_background(look.colour);
+    }
+    // All of it again: a shaped picture's pixels are made opaque.
+    frame_.set_background(look.colour);
+    drawn_ = false;
     deadline_ = 0;
 }
 
@@ -331,18 +405,25 @@ int run_window(const Options &opts, int argc, char **argv)
             return 2;
         }
     }
-    Backdrop backdrop(asked, find_argb_visual(display, screen) != nullptr);
+    const Placement placement =
+        place_window(opts, DisplayWidth(display, screen), DisplayHeight(display, screen));
+    ClockWindow window(display, screen, placement, std::nullopt);
+    WindowShape shape(display, window.id());
+    Backdrop backdrop(asked, find_argb_visual(display, screen) != nullptr, shape.available());
     // Watched from before the first look, so that no change is missed.
     if (backdrop.follows_compositor())
         x.watch_compositor(screen);
-    const std::optional<Rgb> background = backdrop.colour(x.compositor_running(screen));
-
-    const Placement placement =
-        place_window(opts, DisplayWidth(display, screen), DisplayHeight(display, screen));
-    ClockWindow window(display, screen, placement, background);
+    const Look look = backdrop.look(x.compositor_running(screen));
+    if (look.shaped) {
+        // Nothing shows until the first frame gives the outline.
+        shape.set({});
+        window.set_no_background();
+    } else {
+        window.set_background(look.colour);
+    }
     window.set_properties(placement, argc, argv);
     XMapWindow(display, window.id());
-    WindowLoop loop(x, window, signals, backdrop, background, opts.show_seconds(), placement);
+    WindowLoop loop(x, window, shape, signals, backdrop, look, opts.show_seconds(), placement);
     return loop.run();
 }
 

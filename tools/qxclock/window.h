@@ -9,7 +9,8 @@ namespace qxclock {
 // Shows the clock in a window as `opts` ask until the window manager closes
 // it or SIGINT or SIGTERM arrives. The window is translucent under a
 // compositing manager (on a screen with a 32-bit visual with alpha); without
-// one, or with --background, its clear parts are opaque, and qxclock says
+// one it is shaped like what is drawn (X Shape extension). With --background,
+// or where neither can be had, its clear parts are opaque, and qxclock says
 // once on stderr why when it chose so itself. argv is recorded as the
 // window's WM_COMMAND. Returns the exit status: 0 after a clean close, 1 when
 // the display cannot be used or is lost, or the window is destroyed by
