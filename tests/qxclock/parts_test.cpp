@@ -173,9 +173,9 @@ TEST_P(ColourTest, ParsesAsXParseColorDoes)
     const bool ok = qxclock::parse_colour(c.text, rgb);
     ASSERT_EQ(ok, c.r >= 0) << c.text;
     if (ok) {
-        EXPECT_EQ(std::lround(rgb.r * 65535), c.r);
-        EXPECT_EQ(std::lround(rgb.g * 65535), c.g);
-        EXPECT_EQ(std::lround(rgb.b * 65535), c.b);
+        EXPECT_EQ(std::lround(rgb.red * 65535), c.r);
+        EXPECT_EQ(std::lround(rgb.green * 65535), c.g);
+        EXPECT_EQ(std::lround(rgb.blue * 65535), c.b);
     }
 }
 
@@ -217,7 +217,7 @@ TEST(ColourNamesTest, AreSortedOnceEachAndAllFound)
         }
         qxclock::Rgb rgb;
         ASSERT_TRUE(qxclock::parse_colour(names[i].name, rgb)) << names[i].name;
-        EXPECT_EQ(std::lround(rgb.g * 255), names[i].g) << names[i].name;
+        EXPECT_EQ(std::lround(rgb.green * 255), names[i].g) << names[i].name;
     }
 }
 

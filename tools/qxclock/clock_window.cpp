@@ -56,7 +56,7 @@ unsigned long opaque_pixel(const Rgb &rgb)
     auto channel = [](double v) {
         return static_cast<unsigned long>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
     };
-    return 0xff000000UL | channel(rgb.r) << 16 | channel(rgb.g) << 8 | channel(rgb.b);
+    return 0xff000000UL | channel(rgb.red) << 16 | channel(rgb.green) << 8 | channel(rgb.blue);
 }
 
 Placement place_window(const Options &opts, int screen_width, int screen_height)

@@ -276,7 +276,7 @@ void draw_face_layer(cairo_t *cr, int width, int height, const std::optional<Rgb
 {
     cairo_save(cr);
     if (background) {
-        cairo_set_source_rgb(cr, background->r, background->g, background->b);
+        cairo_set_source_rgb(cr, background->red, background->green, background->blue);
         cairo_paint(cr);
     }
     // The face paints with the alpha of the current source: make it opaque.

@@ -6,14 +6,14 @@
 #include <optional>
 #include <string>
 
+#include "colour.h"
+
 namespace qxclock {
 
 enum class Mode { kWindow, kPng };
 
 // A colour as red, green and blue in 0..1.
-struct Rgb {
-    double r = 0, g = 0, b = 0;
-};
+using Rgb = quillkit::Rgb;
 
 // What --geometry gave, in the X11 geometry syntax [=][W][xH][{+-}X{+-}Y].
 // Parts not given keep their defaults; a negative offset counts from the
