@@ -7,11 +7,12 @@
 
 #include <cmath>
 
+#include "constants.h"
 #include "image.h"
 
 namespace quillkit_test {
 
-constexpr double kPi = 3.141592653589793;
+using quillkit::kPi;
 constexpr double kTickRingRadius = 0.465;
 
 // The palette of the clock.
