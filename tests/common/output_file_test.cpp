@@ -226,4 +226,51 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringWriteTest,
                                     std::to_string(std::get<1>(p.param));
                          });
 
+// In a folder anyone may write (mode 1777, like /tmp), a file the user may
+// not write is not replaced, although the folder would let the rename
+// through. Run as another user where the test runs as root (who may write
+// anything).
+class ReadOnlyTargetTest : public ::testing::TestWithParam<const Program *> {};
+
+TEST_P(ReadOnlyTargetTest, IsRefused)
+{
+    const Program &program = *GetParam();
+    ScratchDir dir;
+    fs::permissions(dir.path(), fs::perms(01777));
+    dir.write("a.cairo", "cairo_fill (cr);\n");
+    dir.write("out", "old");
+    fs::permissions(dir / "out", fs::perms(0444));
+    std::vector<std::string> argv = program.argv("out");
+    if (::geteuid() == 0) {
+        if (::access("/usr/bin/setpriv", X_OK) != 0)
+            GTEST_SKIP() << "running as root without setpriv (util-linux) to be another user";
+        argv.insert(argv.begin(),
+                    {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"});
+    }
+    quillkit_test::ChildOptions options;
+    options.cwd = dir.path();
+    const quillkit_test::RunResult run = quillkit_test::run_program(argv, options);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write 'out': Permission denied"), std::string::npos) << run.err;
+    EXPECT_EQ(quillkit_test::read_file(dir / "out"), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ReadOnlyTargetTest, ::testing::ValuesIn(programs()),
+                         [](const auto &p) { return std::string(p.param->name); });
+
+#ifdef QXCLOCK_PATH
+// "--png -" is standard output, as it is for most tools, not a file named "-".
+TEST(StandardOutputTest, QxclockWritesThePictureThere)
+{
+    ScratchDir dir;
+    quillkit_test::ChildOptions options;
+    options.cwd = dir.path();
+    const quillkit_test::RunResult run =
+        quillkit_test::run_program({QXCLOCK_PATH, "--png", "-", "--size", "16"}, options);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("\x89PNG", 0), 0u);
+    EXPECT_FALSE(fs::exists(dir / "-"));
+}
+#endif
+
 }  // namespace
