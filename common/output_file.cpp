@@ -64,67 +64,54 @@ OutputFile OutputFile::for_descriptor(int fd, std::string shown)
     return OutputFile(fd, std::move(shown));
 }
 
-std::string OutputFile::failure(int error) const
+Error OutputFile::failure(int error) const
 {
-    return "cannot write '" + path_ + "': " + std::strerror(error);
+    return fail("cannot write '" + path_ + "': " + std::strerror(error));
 }
 
-bool OutputFile::open(std::string &error)
+Status OutputFile::open()
 {
     if (mode_ == Mode::kDescriptor) {
         ::signal(SIGPIPE, SIG_IGN);  // as in open_in_place
-        return true;
+        return {};
     }
-    if (path_.empty()) {
-        error = failure(ENOENT);
-        return false;
-    }
+    if (path_.empty())
+        return failure(ENOENT);
     struct stat st {};
     if (::stat(path_.c_str(), &st) != 0) {
         const int err = errno;
         struct stat link {};
-        if (err != ENOENT) {
-            error = failure(err);
-            return false;
-        }
+        if (err != ENOENT)
+            return failure(err);
         if (::lstat(path_.c_str(), &link) == 0) {
             // A symbolic link to nothing: not ours to replace by a file.
-            error = "cannot write '" + path_ + "': a symbolic link to a missing file";
-            return false;
+            return fail("cannot write '" + path_ + "': a symbolic link to a missing file");
         }
-        if (!path_.empty() && path_.back() == '/') {
-            error = failure(EISDIR);
-            return false;
-        }
+        if (!path_.empty() && path_.back() == '/')
+            return failure(EISDIR);
         target_ = path_;
         permissions_ = new_file_mode();
-        return create_temporary(error);
+        return create_temporary();
     }
-    if (S_ISDIR(st.st_mode)) {
-        error = "cannot create '" + path_ + "': " + std::strerror(EISDIR);
-        return false;
-    }
+    if (S_ISDIR(st.st_mode))
+        return fail("cannot create '" + path_ + "': " + std::strerror(EISDIR));
     if (!S_ISREG(st.st_mode) || under_system_folder(path_))
-        return open_in_place(error);
+        return open_in_place();
     // As cp: a file the user may not write is not replaced either.
-    if (::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0) {
-        error = failure(errno);
-        return false;
-    }
+    if (::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0)
+        return failure(errno);
     // A regular file, perhaps behind symbolic links: the file itself is
     // replaced, in its own folder.
     const std::unique_ptr<char, decltype(&std::free)> real(realpath(path_.c_str(), nullptr),
                                                            &std::free);
-    if (!real) {
-        error = failure(errno);
-        return false;
-    }
+    if (!real)
+        return failure(errno);
     target_ = real.get();
     permissions_ = st.st_mode & 07777;
-    return create_temporary(error);
+    return create_temporary();
 }
 
-bool OutputFile::open_in_place(std::string &error)
+Status OutputFile::open_in_place()
 {
     mode_ = Mode::kInPlace;
     // A pipe whose reader has gone must be a reported write error (EPIPE),
@@ -133,14 +120,12 @@ bool OutputFile::open_in_place(std::string &error)
     struct stat st {};
     const bool regular = ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     fd_ = OwnedFd(::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (regular ? O_TRUNC : 0)));
-    if (!fd_) {
-        error = failure(errno);
-        return false;
-    }
-    return true;
+    if (!fd_)
+        return failure(errno);
+    return {};
 }
 
-bool OutputFile::create_temporary(std::string &error)
+Status OutputFile::create_temporary()
 {
     mode_ = Mode::kReplace;
     signals_.emplace();
@@ -150,18 +135,18 @@ bool OutputFile::create_temporary(std::string &error)
     fd_ = OwnedFd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (fd_) {
         unnamed_ = true;
-        return true;
+        return {};
     }
     std::string name = (folder == "/" ? "" : folder) + "/." + base_of(target_) + ".XXXXXX";
     fd_ = OwnedFd(::mkostemp(name.data(), O_CLOEXEC));
     if (!fd_) {
-        error = "cannot write '" + path_ + "': cannot create a file in '" + folder +
-                "': " + std::strerror(errno);
+        const int err = errno;
         signals_.reset();
-        return false;
+        return fail("cannot write '" + path_ + "': cannot create a file in '" + folder +
+                    "': " + std::strerror(err));
     }
     temp_name_ = std::move(name);
-    return true;
+    return {};
 }
 
 bool OutputFile::write(const void *data, std::size_t size)
@@ -185,7 +170,7 @@ void OutputFile::check_signals()
 }
 
 // Names the unnamed temporary file beside the target, then renames it over.
-bool OutputFile::publish(std::string &error)
+Status OutputFile::publish()
 {
     const std::string folder = folder_of(target_);
     const std::string stem = (folder == "/" ? "" : folder) + "/." + base_of(target_) + ".";
@@ -200,24 +185,19 @@ bool OutputFile::publish(std::string &error)
             temp_name_ = std::move(name);
             unnamed_ = false;
         } else if (errno != EEXIST) {
-            error = failure(errno);
-            return false;
+            return failure(errno);
         }
     }
     check_signals();
-    if (!fd_.reset()) {
-        error = failure(errno);
-        return false;
-    }
-    if (::rename(temp_name_.c_str(), target_.c_str()) != 0) {
-        error = failure(errno);
-        return false;
-    }
+    if (!fd_.reset())
+        return failure(errno);
+    if (::rename(temp_name_.c_str(), target_.c_str()) != 0)
+        return failure(errno);
     temp_name_.clear();
-    return true;
+    return {};
 }
 
-bool OutputFile::commit(std::string &error)
+Status OutputFile::commit()
 {
     check_signals();
     int err = write_error_;
@@ -232,18 +212,16 @@ bool OutputFile::commit(std::string &error)
         if (err == 0 && ::fchmod(fd_.get(), permissions_) != 0)
             err = errno;
         if (err == 0) {
-            const bool published = publish(error);
+            Status published = publish();
             discard();
             return published;
         }
         break;
     }
     discard();
-    if (err != 0) {
-        error = failure(err);
-        return false;
-    }
-    return true;
+    if (err != 0)
+        return failure(err);
+    return {};
 }
 
 void OutputFile::discard()

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "owned_fd.h"
+#include "result.h"
 #include "termination_signals.h"
 
 namespace quillkit {
@@ -52,7 +53,7 @@ public:
     const std::string &path() const { return path_; }
 
     // Decides how the path is written and opens it (or the temporary file).
-    bool open(std::string &error);
+    Status open();
 
     // Writes `size` bytes; false once any write has failed (the first
     // failure is what commit() reports).
@@ -64,10 +65,10 @@ public:
     void check_signals();
 
     // Finishes the output: puts the temporary file in the path's place, or
-    // closes the file written in place. False with the reason when anything
+    // closes the file written in place. Fails with the reason when anything
     // failed since open(); the path is then as it was before (a file
     // written in place holds what reached it).
-    bool commit(std::string &error);
+    Status commit();
 
     // Gives up: removes the temporary file. Safe to call more than once.
     void discard();
@@ -84,10 +85,10 @@ private:
     enum class Mode { kReplace, kInPlace, kDescriptor };
     OutputFile(int fd, std::string shown);
 
-    bool open_in_place(std::string &error);
-    bool create_temporary(std::string &error);
-    bool publish(std::string &error);
-    std::string failure(int error) const;
+    Status open_in_place();
+    Status create_temporary();
+    Status publish();
+    Error failure(int error) const;
 
     std::string path_;
     Mode mode_ = Mode::kReplace;

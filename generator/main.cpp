@@ -106,9 +106,11 @@ int write_depfile(const Options &options, const std::vector<quillmake::Snippet> 
         return fail("cannot name '" + unwritable + "' in the dependency file '" + *options.depfile +
                     "': it holds a line break");
     OutputFile depfile(*options.depfile);
-    std::string error;
-    if (!depfile.open(error) || (depfile.write(*text), !depfile.commit(error)))
-        return fail(error);
+    if (const quillkit::Status opened = depfile.open(); !opened)
+        return fail(opened.error());
+    depfile.write(*text);
+    if (const quillkit::Status committed = depfile.commit(); !committed)
+        return fail(committed.error());
     return 0;
 }
 
@@ -149,9 +151,8 @@ int main(int argc, char **argv)
     }
 
     OutputFile output(options.output);
-    std::string error;
-    if (!output.open(error))
-        return fail(error);
+    if (const quillkit::Status opened = output.open(); !opened)
+        return fail(opened.error());
     FileSink sink(output);
     quillmake::SnippetReader reader(scan.accepted, [&output] { output.check_signals(); });
     if (!quillkit::write_module(sink, names, std::ref(reader), module)) {
@@ -159,7 +160,7 @@ int main(int argc, char **argv)
         return fail(failure.error != 0 ? failure.what + ": " + std::strerror(failure.error)
                                        : failure.what);
     }
-    if (!output.commit(error))
-        return fail(error);
+    if (const quillkit::Status committed = output.commit(); !committed)
+        return fail(committed.error());
     return options.depfile ? write_depfile(options, scan.accepted) : 0;
 }

@@ -1,4 +1,7 @@
 // main.cpp - qxclock: the analogue clock in an X11 window or as a PNG.
+// Before Xlib, whose macro Status (for int) would otherwise rename quillkit's.
+#include "result.h"
+
 #include <X11/Xlib.h>
 #include <sys/time.h>
 
@@ -63,9 +66,8 @@ int run_png(const qxclock::Options &opts)
         }
         request.tv = &fixed;
     }
-    std::string error;
-    if (!qxclock::write_clock_png(request, error)) {
-        std::fprintf(stderr, "qxclock: %s\n", error.c_str());
+    if (const quillkit::Result<void> written = qxclock::write_clock_png(request); !written) {
+        std::fprintf(stderr, "qxclock: %s\n", written.error().c_str());
         return 1;
     }
     return 0;

@@ -2,11 +2,13 @@
 #ifndef QXCLOCK_PNG_OUTPUT_H
 #define QXCLOCK_PNG_OUTPUT_H
 
-#include <optional>
-#include <string>
 #include <sys/time.h>
 
+#include <optional>
+#include <string>
+
 #include "options.h"
+#include "result.h"
 
 namespace qxclock {
 
@@ -24,9 +26,9 @@ struct PngRequest {
 // quillkit::OutputFile writes (output_file.h): a regular file (or a path that
 // does not exist yet) is replaced in one step once the picture is complete,
 // a link to one stays a link, a device or a FIFO is written in place, and a
-// termination signal during the write leaves no temporary file behind. On
-// failure returns false with the reason in `error`.
-bool write_clock_png(const PngRequest &request, std::string &error);
+// termination signal during the write leaves no temporary file behind. A
+// failure names the reason.
+quillkit::Result<void> write_clock_png(const PngRequest &request);
 
 }  // namespace qxclock
 
