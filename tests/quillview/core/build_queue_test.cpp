@@ -1,0 +1,152 @@
+// build_queue_test.cpp - what the build queue starts, coalesces, cancels and
+// keeps, with a runner that only records.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "build_queue.h"
+
+namespace quillview {
+namespace {
+
+class RecordingRunner : public JobRunner {
+public:
+    void start(const Job &job) override { started.push_back(job); }
+    void cancel() override { cancels++; }
+    std::vector<Job> started;
+    int cancels = 0;
+};
+
+BuildResult good_build(const std::string &object)
+{
+    BuildResult b;
+    b.ok = true;
+    b.object = object;
+    return b;
+}
+
+BuildResult failed_build(int line)
+{
+    BuildResult b;
+    b.diagnostics = {{line, 3, "error", "expected ';'"}};
+    return b;
+}
+
+JobOutcome drawn(int size, std::uint32_t pixel)
+{
+    RenderReply reply;
+    reply.ok = true;
+    reply.width = reply.height = size;
+    reply.pixels.assign(static_cast<std::size_t>(size) * size, pixel);
+    JobOutcome o;
+    o.rendered = reply;
+    return o;
+}
+
+class BuildQueueTest : public ::testing::Test {
+protected:
+    BuildQueueTest()
+    {
+        for (const char *name : {"a", "b", "c"})
+            snippets.emplace_back(SnippetFile{name, std::string(name) + ".cairo", "."}, "text0");
+        queue.set_wanted_size([this](int index) { return index == 0 || grid ? 8 : 0; });
+        queue.set_on_changed([this](int index) { changed.push_back(index); });
+    }
+
+    std::vector<SnippetState> snippets;
+    RecordingRunner runner;
+    BuildQueue queue{snippets, runner};
+    bool grid = false;
+    std::vector<int> changed;
+};
+
+TEST_F(BuildQueueTest, EditsDuringABuildCoalesceIntoOneBuildOfTheNewestText)
+{
+    queue.pump();
+    ASSERT_EQ(runner.started.size(), 1u);
+    queue.edit(1, "b1");  // another snippet: no cancel
+    queue.edit(1, "b2");
+    EXPECT_EQ(runner.cancels, 0);
+    JobOutcome first = drawn(8, 1);
+    first.built = good_build("a.so");
+    queue.finish(first);
+    EXPECT_EQ(changed, std::vector<int>{0});
+    // b is not shown: nothing more to do until the grid shows it.
+    EXPECT_EQ(runner.started.size(), 1u);
+    grid = true;
+    queue.pump();
+    ASSERT_EQ(runner.started.size(), 2u);
+    EXPECT_EQ(runner.started[1].index, 1);
+    EXPECT_EQ(runner.started[1].source, "b2");
+}
+
+TEST_F(BuildQueueTest, ANewerEditCancelsTheOlderBuildAndItsOutcomeIsDropped)
+{
+    queue.pump();
+    queue.edit(0, "a1");
+    queue.edit(0, "a2");
+    EXPECT_EQ(runner.cancels, 1);  // once, however many edits follow
+    JobOutcome killed;
+    killed.built = failed_build(1);
+    queue.finish(killed);
+    EXPECT_TRUE(changed.empty());
+    EXPECT_EQ(snippets[0].status(), SnippetStatus::kPending);
+    ASSERT_EQ(runner.started.size(), 2u);
+    EXPECT_TRUE(runner.started[1].build);
+    EXPECT_EQ(runner.started[1].source, "a2");
+}
+
+TEST_F(BuildQueueTest, AFailedBuildKeepsTheLastPictureAsStale)
+{
+    queue.pump();
+    JobOutcome ok = drawn(8, 0xff0000ffu);
+    ok.built = good_build("a-1.so");
+    queue.finish(ok);
+    ASSERT_EQ(snippets[0].status(), SnippetStatus::kDrawn);
+    queue.edit(0, "broken");
+    JobOutcome bad;
+    bad.built = failed_build(4);
+    queue.finish(bad);
+    EXPECT_EQ(snippets[0].status(), SnippetStatus::kStale);
+    ASSERT_NE(snippets[0].picture(), nullptr);
+    EXPECT_EQ(snippets[0].picture()->pixels.front(), 0xff0000ffu);
+    EXPECT_EQ(snippets[0].summary(), "error at line 4");
+    EXPECT_EQ(snippets[0].object(), "a-1.so");  // still drawable at other sizes
+    EXPECT_EQ(runner.started.size(), 2u);       // nothing more: the text is built
+}
+
+TEST_F(BuildQueueTest, ANewSizeRedrawsTheBuiltObjectWithoutBuilding)
+{
+    int size = 8;
+    queue.set_wanted_size([&](int index) { return index == 0 ? size : 0; });
+    queue.pump();
+    JobOutcome ok = drawn(8, 7);
+    ok.built = good_build("a-1.so");
+    queue.finish(ok);
+    size = 16;
+    queue.pump();
+    ASSERT_EQ(runner.started.size(), 2u);
+    EXPECT_FALSE(runner.started[1].build);
+    EXPECT_EQ(runner.started[1].object, "a-1.so");
+    EXPECT_EQ(runner.started[1].size, 16);
+}
+
+TEST_F(BuildQueueTest, TheSelectedSnippetGoesFirstAndStopEndsTheQueue)
+{
+    grid = true;
+    queue.select(2);
+    queue.pump();
+    ASSERT_EQ(runner.started.size(), 1u);
+    EXPECT_EQ(runner.started[0].index, 2);
+    queue.stop();
+    EXPECT_EQ(runner.cancels, 1);
+    JobOutcome ok = drawn(8, 1);
+    ok.built = good_build("c.so");
+    queue.finish(ok);
+    EXPECT_EQ(runner.started.size(), 1u);
+    EXPECT_FALSE(queue.busy());
+}
+
+}  // namespace
+}  // namespace quillview

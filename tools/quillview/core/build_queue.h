@@ -1,0 +1,97 @@
+// build_queue.h - what to build and draw next, one job at a time.
+//
+// The selected snippet comes first, then every other snippet that is shown
+// (the grid). Edits made while a job runs coalesce: the next job builds the
+// newest text, whatever came between. An edit of the snippet whose build is
+// running cancels that build, whose outcome is then dropped. A job runs
+// elsewhere (a worker thread) through a JobRunner; its owner hands the
+// outcome back with finish() on the queue's own thread.
+#ifndef QUILLVIEW_CORE_BUILD_QUEUE_H
+#define QUILLVIEW_CORE_BUILD_QUEUE_H
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "builder.h"
+#include "render_protocol.h"
+#include "result.h"
+#include "snippet_state.h"
+
+namespace quillview {
+
+class RenderClient;
+
+struct Job {
+    int index = 0;
+    std::string name, folder;
+    std::string source;  // the text to build, when `build`
+    bool build = false;
+    std::string object;  // the object to draw, when not `build`
+    int size = 0;        // the picture side; 0: build only
+};
+
+struct JobOutcome {
+    BuildResult built;                                      // when the job built
+    std::optional<quillkit::Result<RenderReply>> rendered;  // when it drew
+};
+
+// Runs a job where it does not block the caller.
+class JobRunner {
+public:
+    virtual ~JobRunner() = default;
+    virtual void start(const Job &job) = 0;
+    // Asks a running job's build to stop soon; its outcome still comes back.
+    virtual void cancel() = 0;
+};
+
+// Runs a job to its end where it is called: the build if asked, then the
+// drawing of the new or the given object.
+JobOutcome run_job(const Job &job, Builder &builder, RenderClient &renderer);
+
+class BuildQueue {
+public:
+    BuildQueue(std::vector<SnippetState> &snippets, JobRunner &runner)
+        : snippets_(snippets), runner_(runner)
+    {
+    }
+
+    // The picture side snippet `index` is shown at now (0: not shown).
+    void set_wanted_size(std::function<int(int index)> wanted) { wanted_ = std::move(wanted); }
+    // Called after finish() applied an outcome to snippet `index`.
+    void set_on_changed(std::function<void(int index)> changed) { changed_ = std::move(changed); }
+
+    void select(int index) { selected_ = index; }
+    // The editor's text of snippet `index` changed.
+    void edit(int index, std::string text);
+    // The file of snippet `index` was read or saved.
+    void load(int index, std::string text);
+    // Starts the next job when none runs and one is needed.
+    void pump();
+    // The running job ended.
+    void finish(const JobOutcome &outcome);
+    // Starts nothing more and cancels the running build.
+    void stop();
+
+    bool busy() const { return running_.has_value(); }
+    const std::optional<Job> &running() const { return running_; }
+
+private:
+    bool needs_job(int index) const;
+    void start(int index);
+    void edited(int index);
+
+    std::vector<SnippetState> &snippets_;
+    JobRunner &runner_;
+    std::function<int(int)> wanted_ = [](int) { return 0; };
+    std::function<void(int)> changed_ = [](int) {};
+    int selected_ = 0;
+    std::optional<Job> running_;
+    bool cancelled_ = false;
+    bool stopped_ = false;
+};
+
+}  // namespace quillview
+
+#endif  // QUILLVIEW_CORE_BUILD_QUEUE_H

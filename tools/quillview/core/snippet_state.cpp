@@ -1,0 +1,75 @@
+// snippet_state.cpp - a snippet's text, build and picture.
+#include "snippet_state.h"
+
+namespace quillview {
+
+SnippetState::SnippetState(SnippetFile file, std::string disk_text)
+    : file_(std::move(file)), disk_text_(std::move(disk_text)), source_(disk_text_)
+{
+}
+
+void SnippetState::set_disk_text(std::string text)
+{
+    disk_text_ = std::move(text);
+    source_ = disk_text_;
+}
+
+bool SnippetState::needs_render(int size) const
+{
+    return size > 0 && attempted_ && build_ok_ && drawn_size_ != size;
+}
+
+void SnippetState::apply_build(const std::string &source, const BuildResult &built)
+{
+    attempted_ = true;
+    built_source_ = source;
+    build_ok_ = built.ok;
+    diagnostics_ = built.diagnostics;
+    build_log_ = built.log;
+    if (built.ok) {
+        object_ = built.object;
+        drawn_size_ = 0;  // the new object is not drawn yet
+    } else {
+        failure_.clear();
+    }
+}
+
+void SnippetState::apply_render(int size, const quillkit::Result<RenderReply> &rendered)
+{
+    drawn_size_ = size;
+    if (!rendered) {
+        failure_ = rendered.error();
+        return;
+    }
+    failure_.clear();
+    picture_.width = rendered->width;
+    picture_.height = rendered->height;
+    picture_.pixels = rendered->pixels;
+    picture_.serial = ++pictures_;
+}
+
+SnippetStatus SnippetState::status() const
+{
+    if (!attempted_)
+        return SnippetStatus::kPending;
+    if (!build_ok_)
+        return picture() ? SnippetStatus::kStale : SnippetStatus::kFailed;
+    if (!failure_.empty())
+        return SnippetStatus::kFailed;
+    return drawn_size_ > 0 ? SnippetStatus::kDrawn : SnippetStatus::kPending;
+}
+
+std::string SnippetState::summary() const
+{
+    if (!attempted_)
+        return "";
+    if (!build_ok_) {
+        for (const Diagnostic &d : diagnostics_)
+            if (d.severity == "error" && d.line > 0)
+                return "error at line " + std::to_string(d.line);
+        return "does not compile";
+    }
+    return failure_;
+}
+
+}  // namespace quillview

@@ -1,0 +1,87 @@
+// snippet_state.h - what quillview knows of one snippet: which text is
+// current, whether it is built, stale or failed, and its last good picture.
+#ifndef QUILLVIEW_CORE_SNIPPET_STATE_H
+#define QUILLVIEW_CORE_SNIPPET_STATE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "builder.h"
+#include "render_protocol.h"
+#include "result.h"
+#include "snippet_files.h"
+
+namespace quillview {
+
+// A drawn picture: premultiplied ARGB32, row after row, no padding.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint64_t serial = 0;  // changes with every new picture
+};
+
+enum class SnippetStatus {
+    kPending,  // not built yet
+    kDrawn,    // the current text is built and drawn
+    kStale,    // the text does not compile; the last good picture stays
+    kFailed,   // no picture: the text never compiled, or drawing failed
+};
+
+class SnippetState {
+public:
+    SnippetState(SnippetFile file, std::string disk_text);
+
+    const SnippetFile &file() const { return file_; }
+    // The text to build: the editor's, or the file's.
+    const std::string &source() const { return source_; }
+    // The file's text as last read or saved.
+    const std::string &disk_text() const { return disk_text_; }
+    // The editor's text changed.
+    void set_source(std::string text) { source_ = std::move(text); }
+    // The file was read or saved: its text is the one to build.
+    void set_disk_text(std::string text);
+
+    bool needs_build() const { return !attempted_ || source_ != built_source_; }
+    // Whether a picture at `size` is wanted and not yet drawn (or failed).
+    bool needs_render(int size) const;
+
+    // The outcome of building `source` (possibly older than source()).
+    void apply_build(const std::string &source, const BuildResult &built);
+    // The outcome of drawing the last good object at `size`.
+    void apply_render(int size, const quillkit::Result<RenderReply> &rendered);
+
+    SnippetStatus status() const;
+    // The last good picture, or nullptr.
+    const Picture *picture() const { return picture_.pixels.empty() ? nullptr : &picture_; }
+    const std::string &object() const { return object_; }
+    const std::vector<Diagnostic> &diagnostics() const { return diagnostics_; }
+    const std::string &build_log() const { return build_log_; }
+    // Whether the diagnostics are about the current text.
+    bool diagnostics_current() const { return attempted_ && built_source_ == source_; }
+    // Why the last draw gave no picture; empty when it did.
+    const std::string &failure() const { return failure_; }
+    int drawn_size() const { return drawn_size_; }
+    // A short description for the title: "", "error at line N", "does not
+    // compile", or the drawing's failure.
+    std::string summary() const;
+
+private:
+    SnippetFile file_;
+    std::string disk_text_;
+    std::string source_;
+    std::string built_source_;
+    bool attempted_ = false;
+    bool build_ok_ = false;
+    std::string object_;
+    std::vector<Diagnostic> diagnostics_;
+    std::string build_log_;
+    Picture picture_;
+    std::string failure_;
+    int drawn_size_ = 0;
+    std::uint64_t pictures_ = 0;
+};
+
+}  // namespace quillview
+
+#endif  // QUILLVIEW_CORE_SNIPPET_STATE_H
