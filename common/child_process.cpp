@@ -101,11 +101,10 @@ Result<ChildProcess> ChildProcess::start(const ChildSpec &spec)
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    const int err = spec.program.empty()
-                        ? posix_spawnp(&pid, args[0], actions.get(), attributes.get(),
-                                       args.data(), environ)
-                        : posix_spawn(&pid, spec.program.c_str(), actions.get(), attributes.get(),
-                                      args.data(), environ);
+    const int err = spec.program.empty() ? posix_spawnp(&pid, args[0], actions.get(),
+                                                        attributes.get(), args.data(), environ)
+                                         : posix_spawn(&pid, spec.program.c_str(), actions.get(),
+                                                       attributes.get(), args.data(), environ);
     if (err != 0) {
         const std::string &name = spec.program.empty() ? spec.argv[0] : spec.program;
         return fail("cannot run '" + name + "': " + std::strerror(err));

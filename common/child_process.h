@@ -56,7 +56,7 @@ private:
 };
 
 struct ChildOutcome {
-    int status = -1;     // exit status, or minus the signal
+    int status = -1;  // exit status, or minus the signal
     bool timed_out = false;
     std::string output;  // standard output and standard error together
 };

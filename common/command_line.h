@@ -17,10 +17,10 @@
 namespace quillkit {
 
 struct OptionSpec {
-    const char *name;    // the long name, without "--"
-    char letter;         // the short form, or '\0'
-    bool takes_value;    // whether it needs a value
-    int id;              // what the program calls it
+    const char *name;  // the long name, without "--"
+    char letter;       // the short form, or '\0'
+    bool takes_value;  // whether it needs a value
+    int id;            // what the program calls it
     // What the value is, for "option '--x' needs <value_name>"; nullptr:
     // "a value".
     const char *value_name = nullptr;
