@@ -96,7 +96,12 @@ set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION graphics)
 # qxclock loads the kit's libraries; dpkg-shlibdeps adds the rest.
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libquillkit1 (= ${PROJECT_VERSION})")
 # quillview compiles snippets against the kit's headers with a C compiler.
-set(CPACK_DEBIAN_TOOLS_PACKAGE_RECOMMENDS "libquillkit-dev (= ${PROJECT_VERSION}), gcc | c-compiler")
+# The snippet type (share/mime/packages/quillkit.xml) reaches the MIME
+# database through shared-mime-info's file trigger on that folder, and the
+# desktop entry reaches the menus through desktop-file-utils' trigger, as
+# Debian does for every package: no maintainer scripts of our own.
+set(CPACK_DEBIAN_TOOLS_PACKAGE_RECOMMENDS
+  "libquillkit-dev (= ${PROJECT_VERSION}), gcc | c-compiler, shared-mime-info")
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION
 "cairo drawing components - snippet generator, playground and desktop clock
 quillkit is a small kit of C functions that draw with the cairo 2D graphics

@@ -435,6 +435,11 @@ elseif(STEP STREQUAL "debian")
      OR NOT triggers MATCHES "activate-noawait ldconfig")
     message(FATAL_ERROR "libquillkit1 lacks its shlibs or ldconfig trigger:\n${shlibs}\n${triggers}")
   endif()
+  # The snippet type: shared-mime-info's file trigger on this folder brings
+  # the MIME database up to date when the package is installed or removed.
+  if(NOT EXISTS ${WORK_DIR}/root/usr/share/mime/packages/quillkit.xml)
+    message(FATAL_ERROR "quillkit-tools has no /usr/share/mime/packages/quillkit.xml")
+  endif()
   foreach(package libquillkit1 libquillkit-dev quillkit-tools)
     foreach(doc copyright changelog.gz)
       if(NOT EXISTS ${WORK_DIR}/root/usr/share/doc/${package}/${doc})
