@@ -9,6 +9,7 @@
 // paint. Targets at 512 x 512: the hands within 12 paints, since a client
 // that keeps the face in a surface of its own redraws only the hands each
 // frame; a whole frame within 120 paints.
+#include "cairo_ptr.h"
 #include "qxdraw.h"
 #include "rounds.h"
 
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <memory>
 
 namespace {
 
@@ -25,13 +25,6 @@ constexpr int kSizes[] = {128, 512, 1024};
 constexpr int kTargetSize = 512;
 constexpr double kHandsTarget = 12;
 constexpr double kFrameTarget = 120;
-
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t *s) const { cairo_surface_destroy(s); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t *cr) const { cairo_destroy(cr); }
-};
 
 // An image painted white and a context on it.
 struct Image {
@@ -42,8 +35,8 @@ struct Image {
         cairo_set_source_rgb(cr.get(), 1, 1, 1);
         cairo_paint(cr.get());
     }
-    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface;
-    std::unique_ptr<cairo_t, ContextDeleter> cr;
+    quillkit::SurfacePtr surface;
+    quillkit::ContextPtr cr;
 };
 
 // A fixed instant with all three hands apart: 10:08:37.25 (UTC).

@@ -25,10 +25,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <optional>
 #include <vector>
 
+#include "cairo_ptr.h"
 #include "frame.h"
 #include "frame_clock.h"
 #include "qxdraw.h"
@@ -44,13 +44,6 @@ constexpr double kComposeTarget = 15;        // paints, at 512 px
 constexpr double kFrameShareTarget = 0.1;    // per cent of a core, at 256 px
 constexpr long kThirtyFramesStepUs = 33333;  // compose and face_each move on as at 30 fps
 
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t *s) const { cairo_surface_destroy(s); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t *cr) const { cairo_destroy(cr); }
-};
-
 // A side x side target and a context on it.
 struct Target {
     explicit Target(int side)
@@ -65,8 +58,8 @@ struct Target {
         volatile unsigned char sink = cairo_image_surface_get_data(surface.get())[0];
         (void)sink;
     }
-    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface;
-    std::unique_ptr<cairo_t, ContextDeleter> cr;
+    quillkit::SurfacePtr surface;
+    quillkit::ContextPtr cr;
 };
 
 // Moves `tv` on by `step_us`.

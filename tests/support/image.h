@@ -5,19 +5,14 @@
 #include <cairo.h>
 
 #include <cstdint>
-#include <memory>
 #include <ostream>
+
+#include "cairo_ptr.h"
 
 namespace quillkit_test {
 
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t *s) const { cairo_surface_destroy(s); }
-};
-struct ContextDeleter {
-    void operator()(cairo_t *cr) const { cairo_destroy(cr); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+using quillkit::ContextPtr;
+using quillkit::SurfacePtr;
 
 // A pixel as stored: premultiplied, 0..255 per channel; on an opaque ground
 // that is the colour itself.
