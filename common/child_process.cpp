@@ -109,7 +109,16 @@ Result<ChildProcess> ChildProcess::start(const ChildSpec &spec)
         const std::string &name = spec.program.empty() ? spec.argv[0] : spec.program;
         return fail("cannot run '" + name + "': " + std::strerror(err));
     }
-    return ChildProcess(pid, std::move(read_end));
+    ChildProcess child(pid, std::move(read_end));
+    // posix_spawn returns once the child has called exec, so the limits
+    // are set while the new program is still being loaded: before a
+    // compiler driver can start its passes, which inherit them.
+    for (const auto &[resource, value] : spec.limits) {
+        const rlimit limit{value, value};
+        if (prlimit(pid, static_cast<__rlimit_resource>(resource), &limit, nullptr) != 0)
+            return fail("cannot limit '" + spec.argv[0] + "': " + std::strerror(errno));
+    }
+    return child;
 }
 
 ChildProcess::ChildProcess(ChildProcess &&other) noexcept
@@ -154,6 +163,21 @@ int ChildProcess::wait()
     kill_group(SIGKILL);
     pid_ = 0;
     return decode_wait_status(ws);
+}
+
+bool ChildProcess::ended()
+{
+    if (pid_ <= 0)
+        return true;
+    int ws = 0;
+    pid_t got;
+    while ((got = waitpid(pid_, &ws, WNOHANG)) < 0 && errno == EINTR) {
+    }
+    if (got == 0)
+        return false;
+    kill_group(SIGKILL);
+    pid_ = 0;
+    return true;
 }
 
 Result<ChildOutcome> run_child(const ChildSpec &spec, int timeout_ms, std::atomic<pid_t> *running)

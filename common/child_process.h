@@ -4,6 +4,7 @@
 #ifndef QUILLKIT_COMMON_CHILD_PROCESS_H
 #define QUILLKIT_COMMON_CHILD_PROCESS_H
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <atomic>
@@ -25,6 +26,9 @@ struct ChildSpec {
     bool capture_output = true;
     // More descriptors to hand over: {this process's, the child's number}.
     std::vector<std::pair<int, int>> descriptors;
+    // Resource limits of the child, {RLIMIT_..., value}; what it starts
+    // inherits them.
+    std::vector<std::pair<int, rlim_t>> limits;
 };
 
 // A running child, leader of its own process group, with standard input
@@ -47,6 +51,8 @@ public:
     // Waits for the child to end: its exit status, or minus the signal that
     // ended it. The rest of its group is killed then too.
     int wait();
+    // Whether the child has ended (then reaped as by wait()).
+    bool ended();
 
 private:
     ChildProcess(pid_t pid, OwnedFd output) : pid_(pid), output_(std::move(output)) {}

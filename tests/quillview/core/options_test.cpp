@@ -56,11 +56,14 @@ TEST(QuillviewOptions, MistakesNameTheArgument)
 
 TEST(ExportNames, SnippetsOfOneNameFromSeveralFoldersGetFilesOfTheirOwn)
 {
+    // Unique names stay; a clash takes the folders' names, and a clash of
+    // those a number (here "a-x" is also a snippet's own name).
     const std::vector<SnippetFile> snippets = {
-        {"x", "a/x.cairo", "a"}, {"x", "b/x.cairo", "b"}, {"x-2", "c/x-2.cairo", "c"},
-        {"y", "y.cairo", "."},   {"x", "d/x.cairo", "d"},
+        {"x", "a/x.cairo", "a"},     {"x", "b/x.cairo", "b"},   {"y", "y.cairo", "."},
+        {"x", "c/a/x.cairo", "c/a"}, {"a-x", "a-x.cairo", "."},
     };
-    EXPECT_EQ(export_names(snippets), (std::vector<std::string>{"x", "x-3", "x-2", "y", "x-4"}));
+    EXPECT_EQ(export_names(snippets),
+              (std::vector<std::string>{"a-x-2", "b-x", "y", "a-x-3", "a-x"}));
     EXPECT_EQ(url_escape("beta & <gamma>"), "beta%20%26%20%3Cgamma%3E");
     EXPECT_EQ(html_escape("<a href=\"'\">&"), "&lt;a href=&quot;&#39;&quot;&gt;&amp;");
 }

@@ -2,6 +2,8 @@
 // gallery page.
 #include "gallery_export.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -22,8 +24,48 @@ using quillkit::Status;
 
 namespace {
 
-Status write_file(const fs::path &path, const std::string &bytes)
+// A file an export reads: a snippet, or a file a snippet names.
+struct Input {
+    std::string shown;
+    struct stat st;
+};
+
+// The files `text` names in string literals that exist in `folder`: the
+// backgrounds a snippet draws (snippet_set_bg_png (cr, "logo.png")).
+void add_named_files(const std::string &text, const fs::path &folder, std::vector<Input> &inputs)
 {
+    for (std::size_t open = text.find('"'); open != std::string::npos;) {
+        const std::size_t close = text.find('"', open + 1);
+        if (close == std::string::npos)
+            break;
+        const std::string literal = text.substr(open + 1, close - open - 1);
+        Input in{literal, {}};
+        if (!literal.empty() && literal.find('\\') == std::string::npos &&
+            stat((folder / literal).c_str(), &in.st) == 0 && S_ISREG(in.st.st_mode))
+            inputs.push_back(in);
+        open = text.find('"', close + 1);
+    }
+}
+
+std::vector<Input> export_inputs(const std::vector<SnippetFile> &snippets)
+{
+    std::vector<Input> inputs;
+    for (const SnippetFile &s : snippets) {
+        Input in{s.path, {}};
+        if (stat(s.path.c_str(), &in.st) == 0)
+            inputs.push_back(in);
+        if (quillkit::Result<std::string> text = read_text(s.path))
+            add_named_files(*text, s.folder, inputs);
+    }
+    return inputs;
+}
+
+Status write_file(const fs::path &path, const std::string &bytes, const std::vector<Input> &inputs)
+{
+    for (const Input &in : inputs)
+        if (quillkit::OutputFile::names_file(path.string(), in.st))
+            return quillkit::fail("refusing to write '" + path.string() + "': it is '" + in.shown +
+                                  "', which the export reads");
     quillkit::OutputFile out(path.string());
     if (Status s = out.open(); !s)
         return s;
@@ -32,7 +74,7 @@ Status write_file(const fs::path &path, const std::string &bytes)
 }
 
 void export_one(const Options &opts, const SnippetFile &s, int slot, Builder &builder,
-                RenderClient &renderer, ExportOutcome &o)
+                RenderClient &renderer, const std::vector<Input> &inputs, ExportOutcome &o)
 {
     quillkit::Result<std::string> text = read_text(s.path);
     if (!text) {
@@ -61,7 +103,8 @@ void export_one(const Options &opts, const SnippetFile &s, int slot, Builder &bu
             o.failure = r.error();
             return;
         }
-        if (Status written = write_file(fs::path(opts.export_dir) / (o.file + ext), r->file);
+        if (Status written =
+                write_file(fs::path(opts.export_dir) / (o.file + ext), r->file, inputs);
             !written) {
             o.failure = written.error();
             return;
@@ -74,18 +117,25 @@ void export_one(const Options &opts, const SnippetFile &s, int slot, Builder &bu
 
 std::vector<std::string> export_names(const std::vector<SnippetFile> &snippets)
 {
-    std::map<std::string, int> taken;
+    std::map<std::string, int> uses;
     for (const SnippetFile &s : snippets)
-        taken.emplace(s.name, 0);
+        uses[s.name]++;
     std::vector<std::string> names;
+    std::map<std::string, int> taken;
     for (const SnippetFile &s : snippets) {
-        int &uses = taken[s.name];
         std::string name = s.name;
-        // "x-2" may itself be a snippet's name: go on to the next free one.
-        for (int n = ++uses; n > 1 && taken.count(name); n++)
-            name = s.name + "-" + std::to_string(n);
-        if (name != s.name)
-            taken.emplace(name, 1);
+        if (uses[s.name] > 1) {
+            std::error_code ec;
+            const fs::path folder = fs::absolute(s.folder, ec).lexically_normal();
+            std::string folder_name = folder.filename().string();
+            if (folder_name.empty())
+                folder_name = folder.parent_path().filename().string();
+            name = folder_name + "-" + s.name;
+        }
+        const std::string base = name;
+        for (int n = 2; taken.count(name) || (name != s.name && uses.count(name)); n++)
+            name = base + "-" + std::to_string(n);
+        taken[name] = 1;
         names.push_back(name);
     }
     return names;
@@ -150,13 +200,14 @@ int run_export(const Options &opts, const std::vector<SnippetFile> &snippets)
     }
     RenderClient renderer;
     const std::vector<std::string> names = export_names(snippets);
+    const std::vector<Input> inputs = export_inputs(snippets);
     int status = 0;
     std::vector<ExportOutcome> outcomes;
     for (std::size_t i = 0; i < snippets.size(); i++) {
         ExportOutcome o;
         o.name = snippets[i].name;
         o.file = names[i];
-        export_one(opts, snippets[i], static_cast<int>(i), **builder, renderer, o);
+        export_one(opts, snippets[i], static_cast<int>(i), **builder, renderer, inputs, o);
         if (!o.failure.empty()) {
             std::fprintf(stderr, "quillview: %s: %s\n", o.name.c_str(), o.failure.c_str());
             status = 1;
@@ -165,8 +216,8 @@ int run_export(const Options &opts, const std::vector<SnippetFile> &snippets)
     }
     if (opts.formats.html) {
         const int size = opts.size > 0 ? opts.size : kDefaultExportSize;
-        if (Status s =
-                write_file(fs::path(opts.export_dir) / "index.html", gallery_page(outcomes, size));
+        if (Status s = write_file(fs::path(opts.export_dir) / "index.html",
+                                  gallery_page(outcomes, size), inputs);
             !s) {
             std::fprintf(stderr, "quillview: %s\n", s.error().c_str());
             status = 1;

@@ -11,9 +11,10 @@
 
 namespace quillview {
 
-// The base name each snippet's files get in one export folder: its name,
-// and for the second and later snippets of one name (from other folders)
-// that name with "-2", "-3" and so on, never one another's.
+// The base name each snippet's files get in one export folder: its name
+// when no other snippet has it; else its folder's name, "-" and its name
+// ("a-x", "b-x"), with "-2", "-3" and so on after that should those clash
+// too. No two snippets get one name.
 std::vector<std::string> export_names(const std::vector<SnippetFile> &snippets);
 
 // Text made safe inside HTML elements and attribute values.

@@ -22,7 +22,7 @@ constexpr quillkit::OptionSpec kOptions[] = {
     {"list", '\0', false, kList},
     {"help", '\0', false, kHelp},
     {"version", '\0', false, kVersion},
-    {"render-server", '\0', false, kRenderServer},
+    {"render-server", '\0', true, kRenderServer},
 };
 
 bool parse_size(const std::string &text, int &size)
@@ -97,6 +97,7 @@ Result<Options> parse_options(int argc, const char *const *argv)
             break;
         default:
             opts.mode = Mode::kRenderServer;
+            opts.render_parent = std::atoi(o.value.c_str());
             break;
         }
     }

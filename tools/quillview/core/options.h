@@ -23,7 +23,8 @@ struct Options {
     Mode mode = Mode::kWindow;
     std::string export_dir;
     Formats formats;
-    int size = 0;  // 0: the export's default, or the window's canvas
+    int size = 0;           // 0: the export's default, or the window's canvas
+    int render_parent = 0;  // the hidden --render-server=PID: who asks for pictures
     std::vector<std::string> operands;
 };
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -16,6 +17,8 @@ namespace quillview {
 using quillkit::fail;
 using quillkit::Result;
 using quillkit::Status;
+
+const char *const kChannelForged = "the snippet wrote into quillview's channel";
 
 namespace {
 
@@ -41,11 +44,12 @@ Status RenderClient::start()
     close(pair[1]);
     quillkit::ChildSpec spec;
     spec.program = quillkit::self_path();
-    spec.argv = {"quillview", "--render-server"};
+    // It ends itself should this process have gone before it could tell.
+    spec.argv = {"quillview", "--render-server=" + std::to_string(getpid())};
     // Whatever a snippet prints goes to standard error, away from the replies.
     spec.capture_output = false;
     spec.descriptors = {{theirs.get(), kRenderServerFd}};
-    Result<quillkit::ChildProcess> child = quillkit::ChildProcess::start(spec);
+    Result<quillkit::ChildProcess> child = spawner_.start(spec);
     if (!child)
         return fail("cannot start the render process: " + child.error());
     pid_.store(child->pid());
@@ -65,7 +69,7 @@ std::string RenderClient::why_it_ended(bool timed_out)
 {
     if (timed_out) {
         stop();
-        return "the snippet ran for more than " + std::to_string(kRenderTimeoutMs / 1000) +
+        return "the snippet ran for more than " + std::to_string(limits_.render_seconds) +
                " s and was stopped";
     }
     pid_.store(0);
@@ -74,45 +78,61 @@ std::string RenderClient::why_it_ended(bool timed_out)
     child_.reset();
     if (status == -SIGKILL)
         return "the render process was stopped";
+    if (status == -SIGXCPU)
+        return "the snippet used more than " + std::to_string(limits_.render_seconds) +
+               " s of CPU and was stopped";
     if (status < 0)
         return std::string("the snippet crashed (") + strsignal(-status) + ")";
     return "the snippet ended the render process (exit status " + std::to_string(status) + ")";
 }
 
+Status RenderClient::send(const RenderRequest &request)
+{
+    // A render process that ended while nobody asked for pictures is started
+    // again, never reported: idle time is no failure.
+    for (int attempt = 0; attempt < 2; attempt++) {
+        if (child_ && child_->ended())
+            stop();
+        if (!socket_) {
+            if (Status s = start(); !s)
+                return s;
+        }
+        if (write_request(socket_.get(), request))
+            return {};
+        stop();
+    }
+    return fail("cannot send a request to the render process");
+}
+
 Result<RenderReply> RenderClient::render(const std::string &object, const std::string &folder,
                                          int size, RenderKind kind)
 {
-    if (!socket_) {
-        if (Status s = start(); !s)
-            return fail(s.error());
-    }
     RenderRequest request;
     request.serial = ++serial_;
     request.kind = kind;
     request.size = size;
     request.object = object;
     request.folder = folder;
-    if (!write_request(socket_.get(), request))
-        return fail(why_it_ended(false));
+    if (Status s = send(request); !s)
+        return fail(s.error());
     // The draw has its time limit; the bytes of a big picture a longer one.
-    const double drawn_by = quillkit::monotonic_ms() + kRenderTimeoutMs;
+    const double drawn_by = quillkit::monotonic_ms() + limits_.render_seconds * 1000.0;
     ReplyHeader header{};
-    quillkit::ReadOutcome got =
+    const quillkit::ReadOutcome got =
         quillkit::read_exact(socket_.get(), &header, sizeof header, drawn_by);
     if (got != quillkit::ReadOutcome::kDone)
         return fail(why_it_ended(got == quillkit::ReadOutcome::kTimedOut));
-    if (Status s = check_reply(header, request); !s) {
+    if (!check_reply(header, request)) {
         stop();  // the socket is out of step from here on
-        return fail(s.error());
+        return fail(kChannelForged);
     }
     Result<RenderReply> reply = read_reply_body(socket_.get(), header, request,
                                                 quillkit::monotonic_ms() + kTransferTimeoutMs);
     if (!reply) {
-        const bool closed = reply.error() == kReplyClosed;
-        const std::string message = closed ? why_it_ended(false) : reply.error();
-        if (!closed)
-            stop();
-        return fail(message);
+        if (reply.error() == kReplyClosed)
+            return fail(why_it_ended(false));
+        stop();
+        return fail(reply.error());
     }
     if (!reply->ok)
         return fail(reply->failure);

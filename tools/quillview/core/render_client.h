@@ -1,5 +1,6 @@
 // render_client.h - quillview's side of the render process: started on
-// first use and again after it dies, stopped with everything it started.
+// first use and again whenever it is gone, stopped with everything it
+// started.
 #ifndef QUILLVIEW_CORE_RENDER_CLIENT_H
 #define QUILLVIEW_CORE_RENDER_CLIENT_H
 
@@ -11,25 +12,28 @@
 #include <string>
 
 #include "child_process.h"
+#include "limits.h"
 #include "owned_fd.h"
 #include "render_protocol.h"
 #include "result.h"
+#include "spawn_thread.h"
 
 namespace quillview {
 
-// The longest a snippet may draw.
-constexpr int kRenderTimeoutMs = 2000;
+// What a reply that does not fit its request means.
+extern const char *const kChannelForged;
 
 class RenderClient {
 public:
-    RenderClient() = default;
+    explicit RenderClient(const Limits &limits = limits_from_environment()) : limits_(limits) {}
     ~RenderClient() { stop(); }
     RenderClient(const RenderClient &) = delete;
     RenderClient &operator=(const RenderClient &) = delete;
 
     // Draws snippet 0 of `object` in the unit square scaled to size x size,
     // in `folder` (where its background files are). A failure says why there
-    // is no picture: the snippet crashed, looped or left cairo in an error.
+    // is no picture: the snippet crashed, looped, left cairo in an error or
+    // wrote into the channel.
     quillkit::Result<RenderReply> render(const std::string &object, const std::string &folder,
                                          int size, RenderKind kind);
     // Stops the render process (from any thread); the next request starts one.
@@ -39,11 +43,14 @@ private:
     quillkit::Status start();
     void stop();
     std::string why_it_ended(bool timed_out);
+    quillkit::Status send(const RenderRequest &request);
 
+    Limits limits_;
     std::optional<quillkit::ChildProcess> child_;
     quillkit::OwnedFd socket_;
     std::atomic<pid_t> pid_{0};
     std::uint32_t serial_ = 0;
+    SpawnThread spawner_;
 };
 
 }  // namespace quillview

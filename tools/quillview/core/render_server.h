@@ -4,10 +4,16 @@
 #ifndef QUILLVIEW_CORE_RENDER_SERVER_H
 #define QUILLVIEW_CORE_RENDER_SERVER_H
 
+#include <sys/types.h>
+
+#include "limits.h"
+
 namespace quillview {
 
-// Serves render requests on descriptor `fd` until it closes; never returns.
-[[noreturn]] void serve_renders(int fd);
+// Serves render requests on descriptor `fd` until it closes, for the process
+// `parent` (it ends at once should that be gone); never returns. Whatever a
+// snippet starts is killed after each picture.
+[[noreturn]] void serve_renders(int fd, pid_t parent, const Limits &limits);
 
 }  // namespace quillview
 

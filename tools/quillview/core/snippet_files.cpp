@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -35,13 +36,22 @@ SnippetFile snippet_of(const fs::path &file)
     return {base.substr(0, base.size() - kSuffix.size()), file.string(), folder.string()};
 }
 
-Result<std::vector<fs::path>> folder_snippets(const std::string &folder)
+Result<std::vector<fs::path>> folder_snippets(const std::string &folder,
+                                              std::vector<std::string> &warnings)
 {
     std::vector<fs::path> found;
     std::error_code ec;
-    for (const auto &entry : fs::directory_iterator(folder, ec)) {
-        const fs::path &p = entry.path();
-        if (ends_with_suffix(p.filename().string()) && entry.is_regular_file(ec))
+    fs::directory_iterator it(folder, ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        const fs::path &p = it->path();
+        if (!ends_with_suffix(p.filename().string()))
+            continue;
+        struct stat st {};
+        if (stat(p.c_str(), &st) != 0) {
+            warnings.push_back("skipping '" + p.string() + "': " + std::strerror(errno));
+            continue;
+        }
+        if (S_ISREG(st.st_mode))
             found.push_back(folder == "." ? p.filename() : p);
     }
     if (ec)
@@ -52,8 +62,10 @@ Result<std::vector<fs::path>> folder_snippets(const std::string &folder)
 
 }  // namespace
 
-Result<std::vector<SnippetFile>> find_snippets(const std::vector<std::string> &operands)
+Result<std::vector<SnippetFile>> find_snippets(const std::vector<std::string> &operands,
+                                               std::vector<std::string> *warnings)
 {
+    std::vector<std::string> said;
     const std::vector<std::string> args =
         operands.empty() ? std::vector<std::string>{"."} : operands;
     std::vector<SnippetFile> snippets;
@@ -62,7 +74,7 @@ Result<std::vector<SnippetFile>> find_snippets(const std::vector<std::string> &o
         if (stat(arg.c_str(), &st) != 0)
             return fail("cannot open '" + arg + "': " + std::strerror(errno));
         if (S_ISDIR(st.st_mode)) {
-            Result<std::vector<fs::path>> found = folder_snippets(arg);
+            Result<std::vector<fs::path>> found = folder_snippets(arg, said);
             if (!found)
                 return fail(found.error());
             for (const fs::path &p : *found)
@@ -73,6 +85,11 @@ Result<std::vector<SnippetFile>> find_snippets(const std::vector<std::string> &o
             return fail("'" + arg + "' is neither a snippet (*.cairo) nor a folder");
         }
     }
+    if (warnings != nullptr)
+        warnings->insert(warnings->end(), said.begin(), said.end());
+    else
+        for (const std::string &w : said)
+            std::fprintf(stderr, "quillview: %s\n", w.c_str());
     if (snippets.empty())
         return fail("no snippets (*.cairo) in '" + args.front() + "'");
     return snippets;

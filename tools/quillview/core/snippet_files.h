@@ -18,9 +18,14 @@ struct SnippetFile {
 };
 
 // The snippets the operands name: each file as it is, each folder's *.cairo
-// in name order, the current folder's without operands. Fails when an
-// operand is neither a snippet file nor a folder, or there is none.
-quillkit::Result<std::vector<SnippetFile>> find_snippets(const std::vector<std::string> &operands);
+// in name order, the current folder's without operands. A folder's entry
+// that cannot be read as a file (a link that leads nowhere, a loop of links)
+// is left out with a warning, put in `warnings` or else printed on standard
+// error. Fails when an operand is neither a snippet file nor a folder, or
+// there is no snippet.
+quillkit::Result<std::vector<SnippetFile>>
+find_snippets(const std::vector<std::string> &operands,
+              std::vector<std::string> *warnings = nullptr);
 
 // The whole content of a file.
 quillkit::Result<std::string> read_text(const std::string &path);
