@@ -53,16 +53,18 @@ Result<CommandLine> read_command_line(int argc, const char *const *argv, const O
         GivenOption given;
         const OptionSpec *spec = nullptr;
         bool has_inline_value = false;
+        std::string typed = arg;  // the option as typed, less any "=VALUE"
         if (arg[1] == '-') {
             const std::size_t eq = arg.find('=');
-            Result<const OptionSpec *> found = find_long(arg.substr(2, eq - 2), specs, count);
+            typed = arg.substr(0, eq);
+            Result<const OptionSpec *> found = find_long(typed.substr(2), specs, count);
             if (!found)
                 return fail(found.error());
             spec = found.value();
             given.spelling = std::string("--") + spec->name;
             if (eq != std::string::npos) {
                 if (!spec->takes_value)
-                    return fail("option '" + given.spelling + "' takes no value");
+                    return fail("option '" + typed + "' takes no value");
                 given.value = arg.substr(eq + 1);
                 has_inline_value = true;
             }
@@ -76,7 +78,7 @@ Result<CommandLine> read_command_line(int argc, const char *const *argv, const O
         }
         if (spec->takes_value && !has_inline_value) {
             if (i + 1 >= argc)
-                return fail("option '" + given.spelling + "' needs " +
+                return fail("option '" + typed + "' needs " +
                             (spec->value_name ? spec->value_name : "a value"));
             given.value = argv[++i];
         }

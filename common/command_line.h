@@ -38,9 +38,9 @@ struct CommandLine {
 };
 
 // Reads argv[1..argc) against `specs`. Fails with one line naming the
-// argument: "unknown option '--x'", "option '--x' needs a value", "option
-// '--x' takes no value", or "option '--x' is ambiguous; possibilities:
-// '--xa' '--xb'".
+// argument as typed, less any "=VALUE" (an abbreviation stays one): "unknown
+// option '--x'", "option '--x' needs a value", "option '--x' takes no
+// value", or "option '--x' is ambiguous; possibilities: '--xa' '--xb'".
 Result<CommandLine> read_command_line(int argc, const char *const *argv, const OptionSpec *specs,
                                       std::size_t count);
 
