@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,21 @@ const std::string *overwritten_input(const std::vector<std::string> &paths,
     return nullptr;
 }
 
+// Whether `a` and `b` name one file: the same file now, or (where neither
+// exists yet) the same path once made absolute and its links resolved.
+bool same_file(const std::string &a, const std::string &b)
+{
+    struct stat st {};
+    if (::stat(b.c_str(), &st) == 0)
+        return OutputFile::names_file(a, st);
+    std::error_code ec_a, ec_b;
+    const std::filesystem::path pa =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(a, ec_a), ec_a);
+    const std::filesystem::path pb =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(b, ec_b), ec_b);
+    return a == b || (!ec_a && !ec_b && pa == pb);
+}
+
 int write_depfile(const Options &options, const std::vector<quillmake::Snippet> &snippets)
 {
     std::vector<std::string> prerequisites;
@@ -131,6 +147,10 @@ int main(int argc, char **argv)
         outputs.push_back(*options.depfile);
     if (const std::string *path = overwritten_input(outputs, scan.inputs))
         return fail("the output '" + *path + "' is one of the snippets; nothing written");
+    // One file for both would end up holding the make rule alone.
+    if (options.depfile && same_file(*options.depfile, options.output))
+        return fail("the dependency file '" + *options.depfile + "' is the output '" +
+                    options.output + "'; nothing written");
     if (scan.rejected) {
         std::fprintf(stderr, "unable to open '%s' or snippet name doesn't end in .cairo\n",
                      scan.rejected->c_str());

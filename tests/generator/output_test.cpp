@@ -131,6 +131,27 @@ TEST(OutputLinkTest, AnOutputThatIsASnippetIsRefused)
     }
 }
 
+// A dependency file that is the output (by the same name, another spelling
+// or a link) would leave the module holding only the make rule: refused,
+// nothing written.
+TEST(OutputLinkTest, ADepfileThatIsTheOutputIsRefused)
+{
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"--output=same.c", "--depfile=same.c", "a.cairo"},
+          {"--output=same.c", "--depfile=./same.c", "a.cairo"},
+          {"--output=old.c", "--depfile=link.c", "a.cairo"}}) {
+        ScratchDir dir;
+        dir.write("a.cairo", "cairo_fill (cr);\n");
+        dir.write("old.c", "the old module\n");
+        fs::create_symlink("old.c", dir / "link.c");
+        const quillkit_test::RunResult run = quillkit_test::run_quillmake(dir.path(), args);
+        EXPECT_EQ(run.status, 1) << args[1];
+        EXPECT_NE(run.err.find("is the output"), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(dir / "same.c")) << args[1];
+        EXPECT_EQ(quillkit_test::read_file(dir / "old.c"), "the old module\n");
+    }
+}
+
 // --- Runs stopped at a chosen moment ----------------------------------------
 
 // The state letter of a process from /proc ('T' when stopped).
