@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "colour_names.h"
+#include "colour_parse.h"
 #include "frame.h"
 #include "frame_clock.h"
 #include "local_instant.h"
@@ -42,12 +44,15 @@ class ClockTimeTest : public ::testing::TestWithParam<TimeText> {};
 TEST_P(ClockTimeTest, Parses)
 {
     const TimeText &c = GetParam();
-    int h = -1, m = -1, s = -1;
-    EXPECT_EQ(qxclock::parse_clock_time(c.text, h, m, s), c.ok) << c.text;
+    const quillkit::Result<qxclock::ClockTime> time = qxclock::parse_clock_time(c.text);
+    ASSERT_EQ(time.ok(), c.ok) << c.text;
     if (c.ok) {
-        EXPECT_EQ(h, c.h);
-        EXPECT_EQ(m, c.m);
-        EXPECT_EQ(s, c.s);
+        EXPECT_EQ(time->hour, c.h);
+        EXPECT_EQ(time->minute, c.m);
+        EXPECT_EQ(time->second, c.s);
+    } else {
+        EXPECT_EQ(time.error().rfind(std::string("bad time '") + c.text + "': ", 0), 0u)
+            << time.error();
     }
 }
 
@@ -91,14 +96,12 @@ std::string describe(const qxclock::Geometry &g)
            " " + part(g.y, g.y_from_bottom);
 }
 
-bool parse(std::vector<std::string> args, qxclock::Options &opts, std::string &error)
+quillkit::Result<qxclock::Options> parse(const std::vector<std::string> &args)
 {
-    args.insert(args.begin(), "qxclock");
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    return qxclock::parse_options(static_cast<int>(args.size()), argv.data(), opts, error);
+    std::vector<const char *> argv{"qxclock"};
+    for (const std::string &a : args)
+        argv.push_back(a.c_str());
+    return qxclock::parse_options(static_cast<int>(argv.size()), argv.data());
 }
 
 class GoodLineTest : public ::testing::TestWithParam<GoodLine> {};
@@ -106,13 +109,12 @@ class GoodLineTest : public ::testing::TestWithParam<GoodLine> {};
 TEST_P(GoodLineTest, Parses)
 {
     const GoodLine &c = GetParam();
-    qxclock::Options opts;
-    std::string error;
-    ASSERT_TRUE(parse(c.args, opts, error)) << error;
-    EXPECT_EQ(opts.mode, c.mode);
-    EXPECT_EQ(opts.side(), c.side);
-    EXPECT_EQ(opts.show_seconds(), c.seconds);
-    EXPECT_EQ(describe(opts.geometry), c.geometry);
+    const quillkit::Result<qxclock::Options> opts = parse(c.args);
+    ASSERT_TRUE(opts) << opts.error();
+    EXPECT_EQ(opts->mode, c.mode);
+    EXPECT_EQ(opts->side(), c.side);
+    EXPECT_EQ(opts->show_seconds(), c.seconds);
+    EXPECT_EQ(describe(opts->geometry), c.geometry);
 }
 
 using qxclock::Mode;
@@ -145,7 +147,38 @@ INSTANTIATE_TEST_SUITE_P(
         GoodLine{"WidthOnly", {"--geometry", "300"}, Mode::kWindow, 256, true, "300 - - -"},
         GoodLine{"HeightOnly", {"--geometry", "x300"}, Mode::kWindow, 256, true, "- 300 - -"},
         GoodLine{
-            "Abbreviated", {"--geo", "50x50", "--no-sec"}, Mode::kWindow, 256, false, "50 50 - -"}),
+            "Abbreviated", {"--geo", "50x50", "--no-sec"}, Mode::kWindow, 256, false, "50 50 - -"},
+        // Of an option given twice, the last wins.
+        GoodLine{"SizeTwice",
+                 {"--png", "a.png", "--size", "10", "--size=20"},
+                 Mode::kPng,
+                 20,
+                 false,
+                 "- - - -"},
+        GoodLine{
+            "SecondsThenNot", {"--seconds", "--no-seconds"}, Mode::kWindow, 256, false, "- - - -"},
+        GoodLine{"NotThenSeconds",
+                 {"--png", "a", "--no-seconds", "--seconds"},
+                 Mode::kPng,
+                 512,
+                 true,
+                 "- - - -"},
+        GoodLine{
+            "PngThenWindow", {"--png", "a.png", "--window"}, Mode::kWindow, 256, true, "- - - -"},
+        GoodLine{
+            "WindowThenPng", {"--window", "--png", "a.png"}, Mode::kPng, 512, false, "- - - -"},
+        GoodLine{"GeometryTwiceIsReplaced",
+                 {"--geometry", "10x20+1+2", "-geometry", "-5-6"},
+                 Mode::kWindow,
+                 256,
+                 true,
+                 "- - -5 -6"},
+        GoodLine{"GeometrySizeGoneBeforeSize",
+                 {"--geometry", "50x50", "--geometry", "+0+0", "--size", "64"},
+                 Mode::kWindow,
+                 64,
+                 true,
+                 "- - 0 0"}),
     [](const ::testing::TestParamInfo<GoodLine> &param_info) {
         return std::string(param_info.param.name);
     });
@@ -169,13 +202,20 @@ class ColourTest : public ::testing::TestWithParam<ColourText> {};
 TEST_P(ColourTest, ParsesAsXParseColorDoes)
 {
     const ColourText &c = GetParam();
-    qxclock::Rgb rgb{-1, -1, -1};
-    const bool ok = qxclock::parse_colour(c.text, rgb);
-    ASSERT_EQ(ok, c.r >= 0) << c.text;
-    if (ok) {
-        EXPECT_EQ(std::lround(rgb.red * 65535), c.r);
-        EXPECT_EQ(std::lround(rgb.green * 65535), c.g);
-        EXPECT_EQ(std::lround(rgb.blue * 65535), c.b);
+    const quillkit::Result<qxclock::Rgb> rgb = qxclock::parse_colour(c.text);
+    ASSERT_EQ(rgb.ok(), c.r >= 0) << c.text;
+    if (rgb) {
+        EXPECT_EQ(std::lround(rgb->red * 65535), c.r);
+        EXPECT_EQ(std::lround(rgb->green * 65535), c.g);
+        EXPECT_EQ(std::lround(rgb->blue * 65535), c.b);
+    } else {
+        // A numeric form is malformed; anything else is a name not known.
+        const std::string quoted = std::string("'") + c.text + "'";
+        EXPECT_EQ(rgb.error().rfind(qxclock::is_numeric_colour(c.text) ? "bad colour " + quoted
+                                                                       : "unknown colour " + quoted,
+                                    0),
+                  0u)
+            << rgb.error();
     }
 }
 
@@ -215,9 +255,9 @@ TEST(ColourNamesTest, AreSortedOnceEachAndAllFound)
         if (i > 0) {
             EXPECT_LT(std::strcmp(names[i - 1].name, names[i].name), 0) << names[i].name;
         }
-        qxclock::Rgb rgb;
-        ASSERT_TRUE(qxclock::parse_colour(names[i].name, rgb)) << names[i].name;
-        EXPECT_EQ(std::lround(rgb.green * 255), names[i].g) << names[i].name;
+        const quillkit::Result<qxclock::Rgb> rgb = qxclock::parse_colour(names[i].name);
+        ASSERT_TRUE(rgb) << names[i].name;
+        EXPECT_EQ(std::lround(rgb->green * 255), names[i].g) << names[i].name;
     }
 }
 
@@ -243,19 +283,18 @@ class LineTest : public ::testing::TestWithParam<LineCase> {};
 TEST_P(LineTest, ParsesOrNamesTheProblem)
 {
     const LineCase &c = GetParam();
-    qxclock::Options opts;
-    std::string error;
-    const bool ok = parse(c.args, opts, error);
+    const quillkit::Result<qxclock::Options> opts = parse(c.args);
     if (*c.error != '\0') {
-        EXPECT_FALSE(ok);
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_FALSE(opts);
+        EXPECT_NE(opts.error().find(c.error), std::string::npos) << opts.error();
         return;
     }
-    ASSERT_TRUE(ok) << error;
-    EXPECT_EQ(opts.png_path, c.png_path);
-    const std::string background = opts.background_rgb            ? "rgb"
-                                   : opts.background_name.empty() ? ""
-                                                                  : "name:" + opts.background_name;
+    ASSERT_TRUE(opts) << opts.error();
+    EXPECT_EQ(opts->png_path, c.png_path);
+    const std::string background = opts->background_rgb ? "rgb"
+                                   : opts->background_name.empty()
+                                       ? ""
+                                       : "name:" + opts->background_name;
     EXPECT_EQ(background, c.background);
 }
 
@@ -277,14 +316,37 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{{"--background", "CIEXYZ:0.3/0.4/0.5"}, "", "", "name:CIEXYZ:0.3/0.4/0.5"},
         LineCase{{"--background", "rgb:1/2"}, "bad colour 'rgb:1/2'", "", ""},
         LineCase{{"--background", "#12345"}, "bad colour '#12345'", "", ""},
-        LineCase{{"--background="}, "needs a colour", "", ""}));
+        LineCase{{"--background="}, "needs a colour", "", ""},
+        // Of an option given twice, the last wins, and says all.
+        LineCase{{"--png", "a.png", "--png=b.png"}, "", "b.png", ""},
+        LineCase{{"--png", "a.png", "--window"}, "", "", ""},
+        LineCase{{"--background", "#FFF", "--background", "light grey"}, "", "", "name:light grey"},
+        LineCase{{"--background", "red", "--background", "rgb:1/2/3"}, "", "", "rgb"},
+        LineCase{{"--png", "a.png", "--time", "10:00", "--window"},
+                 "'--time' applies to '--png' only",
+                 "",
+                 ""},
+        LineCase{{"--display", ":1", "--window", "--png", "a.png"},
+                 "'--display' applies to the window, not to '--png'",
+                 "",
+                 ""},
+        LineCase{{"--size", "1", "--size", "0"}, "bad size '0'", "", ""},
+        LineCase{{"--help", "--size", "0"}, "bad size '0'", "", ""},
+        LineCase{{"--time", "10:00", "--help"}, "", "", ""},
+        LineCase{{"--si"}, "option '--si' needs a value", "", ""},
+        LineCase{{"--sec=yes"}, "option '--sec' takes no value", "", ""},
+        LineCase{{"-xyz"}, "unknown option '-xyz'", "", ""},
+        LineCase{{"--help", "extra"}, "unexpected argument 'extra'", "", ""}));
 
 TEST(OptionsTest, GeometryOutsideTheRangesIsRefused)
 {
-    qxclock::Geometry g;
     for (const char *text : {"", "0x10", "10x0", "8193x10", "10x-5", "+40000+0", "+0-40000",
-                             "4294967552x10", "10y10", "abc", "10x10+5+5+5"})
-        EXPECT_FALSE(qxclock::parse_geometry(text, g)) << '"' << text << '"';
+                             "4294967552x10", "10y10", "abc", "10x10+5+5+5"}) {
+        const quillkit::Result<qxclock::Geometry> g = qxclock::parse_geometry(text);
+        ASSERT_FALSE(g) << '"' << text << '"';
+        EXPECT_EQ(g.error().rfind(std::string("bad geometry '") + text + "': ", 0), 0u)
+            << g.error();
+    }
 }
 
 // --- the instant named by --time -------------------------------------------
@@ -334,20 +396,20 @@ std::tm local(std::time_t t)
 TEST(LocalInstantTest, InUtcIsMidnightPlusTheTimeOfDay)
 {
     ScopedTimeZone tz("UTC0");
-    timeval tv{};
-    ASSERT_TRUE(qxclock::local_instant_today(kPlainNoonUtc, 10, 30, 45, tv));
+    const quillkit::Result<timeval> tv = qxclock::local_instant_today(kPlainNoonUtc, 10, 30, 45);
+    ASSERT_TRUE(tv) << tv.error();
     std::time_t midnight = kPlainNoonUtc - 12 * 3600;
-    EXPECT_EQ(tv.tv_sec, midnight + 10 * 3600 + 30 * 60 + 45);
-    EXPECT_EQ(tv.tv_usec, 0);
+    EXPECT_EQ(tv->tv_sec, midnight + 10 * 3600 + 30 * 60 + 45);
+    EXPECT_EQ(tv->tv_usec, 0);
 }
 
 TEST(LocalInstantTest, FollowsTheLocalZoneAndItsSummerTime)
 {
     ScopedTimeZone tz(kCet);
-    timeval tv{};
     // 12 June: summer time, UTC+2, so 10:00 local is 08:00 UTC.
-    ASSERT_TRUE(qxclock::local_instant_today(kPlainNoonUtc, 10, 0, 0, tv));
-    EXPECT_EQ(tv.tv_sec, kPlainNoonUtc - 4 * 3600);
+    const quillkit::Result<timeval> tv = qxclock::local_instant_today(kPlainNoonUtc, 10, 0, 0);
+    ASSERT_TRUE(tv) << tv.error();
+    EXPECT_EQ(tv->tv_sec, kPlainNoonUtc - 4 * 3600);
 }
 
 struct ClockChangeCase {
@@ -368,9 +430,9 @@ TEST_P(LocalInstantChangeTest, ReadsExactlyTheTimeAskedFor)
 {
     ScopedTimeZone tz(kCet);
     const ClockChangeCase &c = GetParam();
-    timeval tv{};
-    ASSERT_TRUE(qxclock::local_instant_today(c.now, c.hour, c.minute, 7, tv));
-    std::tm got = local(tv.tv_sec), today = local(c.now);
+    const quillkit::Result<timeval> tv = qxclock::local_instant_today(c.now, c.hour, c.minute, 7);
+    ASSERT_TRUE(tv) << tv.error();
+    std::tm got = local(tv->tv_sec), today = local(c.now);
     EXPECT_EQ(got.tm_hour, c.hour);
     EXPECT_EQ(got.tm_min, c.minute);
     EXPECT_EQ(got.tm_sec, 7);

@@ -7,9 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -217,15 +219,12 @@ const std::string kOut = "/tmp/qxclock-never-written.png";
 INSTANTIATE_TEST_SUITE_P(
     Cases, PngBadArgsTest,
     ::testing::Values(
-        BadArgs{"BothModes", {"--png", kOut, "--window"}, 2, "cannot be used together"},
         BadArgs{"MissingFile", {"--png"}, 2, "'--png' needs a value"},
         BadArgs{"SizeZero", {"--png", kOut, "--size", "0"}, 2, "bad size '0'"},
         BadArgs{"SizeNegative", {"--png", kOut, "--size", "-5"}, 2, "bad size '-5'"},
         BadArgs{"SizeNotANumber", {"--png", kOut, "--size=12px"}, 2, "bad size '12px'"},
         BadArgs{"SizeTooLarge", {"--png", kOut, "--size", "99999999999"}, 2, "bad size"},
         BadArgs{"SizeMissing", {"--png", kOut, "--size"}, 2, "'--size' needs a value"},
-        BadArgs{"SizeTwice", {"--png", kOut, "--size", "3", "--size=4"}, 2, "'--size' given twice"},
-        BadArgs{"SecondsBothWays", {"--seconds", "--no-seconds"}, 2, "cannot be used together"},
         BadArgs{"ValueForAFlag", {"--seconds=yes"}, 2, "'--seconds' takes no value"},
         BadArgs{"HourTooLarge", {"--png", kOut, "--time", "24:00:00"}, 2, "bad time '24:00:00'"},
         BadArgs{"MinuteTooLarge", {"--png", kOut, "--time", "12:60"}, 2, "bad time"},
@@ -252,6 +251,81 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 "cannot write '/nonexistent-dir/clock.png'"}),
     [](const ::testing::TestParamInfo<BadArgs> &param_info) {
+        return std::string(param_info.param.name);
+    });
+
+// Of an option given twice the last one wins, as with GNU tools.
+struct LastWinsCase {
+    const char *name;
+    std::vector<std::string> args;  // "@" stands for the PNG's path
+    int status;
+    const char *error;  // in stderr when status != 0
+    int side;           // of the PNG; 0: none may be written
+    int second_hand;    // 1: drawn, 0: not, -1: not looked at
+};
+
+void PrintTo(const LastWinsCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class LastWinsTest : public ::testing::TestWithParam<LastWinsCase> {};
+
+TEST_P(LastWinsTest, TheLastOneCounts)
+{
+    const LastWinsCase &c = GetParam();
+    ScratchDir dir;
+    const std::string path = (dir / "clock.png").string();
+    std::vector<std::string> args = c.args;
+    std::replace(args.begin(), args.end(), std::string("@"), path);
+    const RunResult run = run_qxclock(args, {"DISPLAY=:bogus"});
+    ASSERT_EQ(run.status, c.status) << run.err;
+    if (c.status != 0) {
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+    }
+    if (c.side == 0) {
+        EXPECT_FALSE(std::filesystem::exists(path));
+        return;
+    }
+    Png png(path);
+    ASSERT_TRUE(png.ok());
+    EXPECT_EQ(png.width(), c.side);
+    EXPECT_EQ(png.height(), c.side);
+    // At 03:00:30 the second hand points straight down, where no other
+    // hand is.
+    if (c.second_hand < 0)
+        return;
+    for (double d = 0.05; d <= 0.25; d += 0.005) {
+        const Argb got = png.at(along_hand(180, d, c.side, c.side));
+        if (c.second_hand)
+            EXPECT_TRUE(near(got, kBlack)) << "no second hand at " << d << ": " << got;
+        else
+            EXPECT_FALSE(near(got, kBlack, 8)) << "a second hand at " << d;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, LastWinsTest,
+    ::testing::Values(
+        LastWinsCase{"SizeTwice", {"--png", "@", "--size", "3", "--size=40"}, 0, "", 40, -1},
+        LastWinsCase{"WindowThenPng", {"--window", "--png", "@", "--size", "24"}, 0, "", 24, -1},
+        LastWinsCase{
+            "PngThenWindow", {"--png", "@", "--window"}, 1, "cannot open display ':bogus'", 0, -1},
+        LastWinsCase{
+            "SecondsThenNot",
+            {"--png", "@", "--size", "400", "--time", "03:00:30", "--seconds", "--no-seconds"},
+            0,
+            "",
+            kPngSize,
+            0},
+        LastWinsCase{
+            "NotThenSeconds",
+            {"--png", "@", "--size", "400", "--time", "03:00:30", "--no-seconds", "--seconds"},
+            0,
+            "",
+            kPngSize,
+            1}),
+    [](const ::testing::TestParamInfo<LastWinsCase> &param_info) {
         return std::string(param_info.param.name);
     });
 

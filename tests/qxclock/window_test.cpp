@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "clock_geometry.h"
+#include "colour_names.h"
 #include "files.h"
 #include "image.h"
-#include "options.h"
 #include "process.h"
 #include "xvfb_server.h"
 

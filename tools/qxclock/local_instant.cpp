@@ -1,6 +1,9 @@
 // local_instant.cpp - the instant of a given time of day, in local time.
 #include "local_instant.h"
 
+#include <cstdio>
+#include <string>
+
 namespace qxclock {
 
 namespace {
@@ -31,22 +34,21 @@ bool try_day(const std::tm &today, int day_offset, int hour, int minute, int sec
 
 }  // namespace
 
-bool local_instant_today(std::time_t now, int hour, int minute, int second, timeval &out)
+quillkit::Result<timeval> local_instant_today(std::time_t now, int hour, int minute, int second)
 {
     std::tm today{};
-    if (!localtime_r(&now, &today))
-        return false;
-    // Today first, then the days either side.
-    constexpr int kDayOffsets[] = {0, -1, 1};
-    for (int offset : kDayOffsets) {
-        std::time_t t;
-        if (try_day(today, offset, hour, minute, second, t)) {
-            out.tv_sec = t;
-            out.tv_usec = 0;
-            return true;
+    if (localtime_r(&now, &today)) {
+        // Today first, then the days either side.
+        constexpr int kDayOffsets[] = {0, -1, 1};
+        for (int offset : kDayOffsets) {
+            std::time_t t;
+            if (try_day(today, offset, hour, minute, second, t))
+                return timeval{t, 0};
         }
     }
-    return false;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", hour, minute, second);
+    return quillkit::fail(std::string("cannot find ") + text + " in local time");
 }
 
 }  // namespace qxclock

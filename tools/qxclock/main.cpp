@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <optional>
 #include <string>
 
+#include "colour_parse.h"
 #include "local_instant.h"
 #include "options.h"
 #include "png_output.h"
@@ -24,46 +24,47 @@ constexpr int kExitBadUsage = 2;
 
 // A colour name for the picture: one of the built-in names, else whatever the
 // X server's database says where a display can be opened.
-std::optional<qxclock::Rgb> resolve_colour_name(const std::string &name)
+quillkit::Result<qxclock::Rgb> resolve_colour_name(const std::string &name)
 {
-    qxclock::Rgb rgb;
-    if (qxclock::parse_colour(name.c_str(), rgb))
-        return rgb;
+    quillkit::Result<qxclock::Rgb> built_in = qxclock::parse_colour(name);
+    if (built_in)
+        return built_in;
     Display *display = XOpenDisplay(nullptr);
     if (display == nullptr)
-        return std::nullopt;
+        return built_in;
     XColor exact{};
-    std::optional<qxclock::Rgb> found;
-    if (XParseColor(display, DefaultColormap(display, DefaultScreen(display)), name.c_str(),
-                    &exact))
-        found = qxclock::Rgb{exact.red / 65535.0, exact.green / 65535.0, exact.blue / 65535.0};
+    const bool found = XParseColor(display, DefaultColormap(display, DefaultScreen(display)),
+                                   name.c_str(), &exact);
     XCloseDisplay(display);
-    return found;
+    if (!found)
+        return built_in;  // "unknown colour"
+    return qxclock::Rgb{exact.red / 65535.0, exact.green / 65535.0, exact.blue / 65535.0};
 }
 
 int run_png(const qxclock::Options &opts)
 {
-    timeval fixed{};
     qxclock::PngRequest request;
     request.path = opts.png_path;
     request.size = opts.side();
     request.seconds = opts.show_seconds();
     request.background = opts.background_rgb;
     if (!opts.background_name.empty()) {
-        request.background = resolve_colour_name(opts.background_name);
-        if (!request.background) {
-            std::fprintf(stderr, "qxclock: unknown colour '%s'\nTry 'qxclock --help'.\n",
-                         opts.background_name.c_str());
+        const quillkit::Result<qxclock::Rgb> colour = resolve_colour_name(opts.background_name);
+        if (!colour) {
+            std::fprintf(stderr, "qxclock: %s\nTry 'qxclock --help'.\n", colour.error().c_str());
             return kExitBadUsage;
         }
+        request.background = *colour;
     }
-    if (opts.has_time) {
-        if (!qxclock::local_instant_today(std::time(nullptr), opts.hour, opts.minute, opts.second,
-                                          fixed)) {
-            std::fprintf(stderr, "qxclock: cannot find %02d:%02d:%02d in local time\n", opts.hour,
-                         opts.minute, opts.second);
+    timeval fixed{};
+    if (opts.time) {
+        const quillkit::Result<timeval> instant = qxclock::local_instant_today(
+            std::time(nullptr), opts.time->hour, opts.time->minute, opts.time->second);
+        if (!instant) {
+            std::fprintf(stderr, "qxclock: %s\n", instant.error().c_str());
             return 1;
         }
+        fixed = *instant;
         request.tv = &fixed;
     }
     if (const quillkit::Result<void> written = qxclock::write_clock_png(request); !written) {
@@ -89,21 +90,20 @@ int close_stdout()
 
 int main(int argc, char **argv)
 {
-    qxclock::Options opts;
-    std::string error;
-    if (!qxclock::parse_options(argc, argv, opts, error)) {
-        std::fprintf(stderr, "qxclock: %s\nTry 'qxclock --help'.\n", error.c_str());
+    const quillkit::Result<qxclock::Options> opts = qxclock::parse_options(argc, argv);
+    if (!opts) {
+        std::fprintf(stderr, "qxclock: %s\nTry 'qxclock --help'.\n", opts.error().c_str());
         return kExitBadUsage;
     }
-    if (opts.help) {
+    if (opts->help) {
         std::fputs(qxclock::usage_text(), stdout);
         return close_stdout();
     }
-    if (opts.version) {
+    if (opts->version) {
         std::puts("qxclock " QUILLKIT_VERSION);
         return close_stdout();
     }
-    if (opts.mode == qxclock::Mode::kPng)
-        return run_png(opts);
-    return qxclock::run_window(opts, argc, argv);
+    if (opts->mode == qxclock::Mode::kPng)
+        return run_png(*opts);
+    return qxclock::run_window(*opts, argc, argv);
 }

@@ -3,6 +3,9 @@
 #ifndef QXCLOCK_PIXEL_BUFFER_H
 #define QXCLOCK_PIXEL_BUFFER_H
 
+// Before Xlib, whose macro Status (for int) would otherwise rename quillkit's.
+#include "result.h"
+
 #include <X11/Xlib.h>
 #include <cairo.h>
 

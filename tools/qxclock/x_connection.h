@@ -2,6 +2,9 @@
 #ifndef QXCLOCK_X_CONNECTION_H
 #define QXCLOCK_X_CONNECTION_H
 
+// Before Xlib, whose macro Status (for int) would otherwise rename quillkit's.
+#include "result.h"
+
 #include <X11/Xlib.h>
 
 #include <optional>
