@@ -83,6 +83,25 @@ std::string as_operand(const std::string &file)
     return file.empty() || file[0] != '-' ? file : "./" + file;
 }
 
+// At most `count` messages, errors first: a flood of warnings never hides
+// the error that stops the build. They stay in the compiler's order.
+std::vector<Diagnostic> keep_markers(std::vector<Diagnostic> all, std::size_t count)
+{
+    if (all.size() <= count)
+        return all;
+    std::vector<bool> kept(all.size(), false);
+    std::size_t taken = 0;
+    for (bool errors : {true, false})
+        for (std::size_t i = 0; i < all.size() && taken < count; i++)
+            if (!kept[i] && (all[i].severity == "error") == errors)
+                kept[i] = true, taken++;
+    std::vector<Diagnostic> some;
+    for (std::size_t i = 0; i < all.size(); i++)
+        if (kept[i])
+            some.push_back(std::move(all[i]));
+    return some;
+}
+
 }  // namespace
 
 std::string cap_log(const std::string &log, std::size_t max_bytes)
@@ -218,9 +237,7 @@ BuildResult Builder::build(int slot, const std::string &name, const std::string 
         return result;
     }
     result.log = cap_log(cc->output, limits_.log_bytes);
-    result.diagnostics = parse_diagnostics(cc->output, file);
-    if (result.diagnostics.size() > limits_.markers)
-        result.diagnostics.resize(limits_.markers);
+    result.diagnostics = keep_markers(parse_diagnostics(cc->output, file), limits_.markers);
     if (cc->status != 0)
         return result;
 
