@@ -5,30 +5,36 @@
 #include <string>
 #include <vector>
 
-#include "export.h"
+#include "application.h"
+#include "gallery_export.h"
+#include "limits.h"
 #include "options.h"
-#include "pipeline.h"
 #include "quillkit_version.h"
-#include "window.h"
+#include "render_protocol.h"
+#include "render_server.h"
+#include "snippet_files.h"
 
 namespace {
 
 constexpr int kExitBadUsage = 2;
+
+int bad_usage(const std::string &error)
+{
+    std::fprintf(stderr, "quillview: %s\nTry 'quillview --help'.\n", error.c_str());
+    return kExitBadUsage;
+}
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
     // A render process that has died must be a failed write to its socket,
-    // which the window reports and recovers from, not the window's end.
+    // which is reported and recovered from, not the end of this process.
     std::signal(SIGPIPE, SIG_IGN);
-    quillview::Options opts;
-    std::string error;
-    if (!quillview::parse_options(argc, argv, opts, error)) {
-        std::fprintf(stderr, "quillview: %s\nTry 'quillview --help'.\n", error.c_str());
-        return kExitBadUsage;
-    }
-    switch (opts.mode) {
+    const quillkit::Result<quillview::Options> opts = quillview::parse_options(argc, argv);
+    if (!opts)
+        return bad_usage(opts.error());
+    switch (opts->mode) {
     case quillview::Mode::kHelp:
         std::fputs(quillview::usage_text(), stdout);
         return 0;
@@ -36,21 +42,21 @@ int main(int argc, char **argv)
         std::puts("quillview " QUILLKIT_VERSION);
         return 0;
     case quillview::Mode::kRenderServer:
-        return quillview::serve_renders(quillview::kRenderServerFd);
+        quillview::serve_renders(quillview::kRenderServerFd, opts->render_parent,
+                                 quillview::limits_from_environment());
+    case quillview::Mode::kWindow:
+        return quillview::run_application(argc, argv);
     default:
         break;
     }
-    std::vector<quillview::SnippetFile> snippets;
-    if (!quillview::find_snippets(opts.operands, snippets, error)) {
-        std::fprintf(stderr, "quillview: %s\nTry 'quillview --help'.\n", error.c_str());
-        return kExitBadUsage;
-    }
-    if (opts.mode == quillview::Mode::kList) {
-        for (const auto &s : snippets)
+    const quillkit::Result<std::vector<quillview::SnippetFile>> snippets =
+        quillview::find_snippets(opts->operands);
+    if (!snippets)
+        return bad_usage(snippets.error());
+    if (opts->mode == quillview::Mode::kList) {
+        for (const auto &s : *snippets)
             std::puts(s.name.c_str());
         return 0;
     }
-    if (opts.mode == quillview::Mode::kExport)
-        return quillview::run_export(opts, snippets);
-    return quillview::run_window(opts, snippets);
+    return quillview::run_export(*opts, *snippets);
 }
