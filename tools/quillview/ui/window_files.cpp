@@ -1,0 +1,239 @@
+// window_files.cpp - the window's files: saving the editor's text, a new
+// snippet, another folder in a new window, and the export of all snippets
+// (by this same program, started again with --export).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "owned_fd.h"
+#include "self_path.h"
+#include "window.h"
+#include "write_all.h"
+
+namespace quillview {
+
+namespace {
+
+namespace fs = std::filesystem;
+using quillkit::fail;
+using quillkit::Status;
+
+constexpr const char *kSuffix = ".cairo";
+
+constexpr const char *kNewSnippet =
+    "/* A new snippet: C statements that draw on the cairo context cr in the\n"
+    "   unit square. Every pause in typing draws it again; Ctrl+S saves it. */\n"
+    "cairo_set_source_rgb (cr, 0.2, 0.4, 0.8);\n"
+    "cairo_arc (cr, 0.5, 0.5, 0.35, 0, 2 * M_PI);\n"
+    "cairo_fill (cr);\n";
+
+// Writes `text` to a new file renamed over `path`, with the old file's
+// permissions: the file is complete or unchanged.
+Status replace_file(const std::string &path, const std::string &text)
+{
+    struct stat st {};
+    const int mode = stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : 0666;
+    GError *error = nullptr;
+    if (g_file_set_contents_full(path.c_str(), text.c_str(), static_cast<gssize>(text.size()),
+                                 G_FILE_SET_CONTENTS_CONSISTENT, mode, &error))
+        return {};
+    const std::string message = error->message;
+    g_error_free(error);
+    return fail(message);
+}
+
+// Writes `text` into a file made at `path`, which must not exist yet.
+Status create_file(const std::string &path, const std::string &text)
+{
+    quillkit::OwnedFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        return fail(std::strerror(errno));
+    if (const int error = quillkit::write_all(fd.get(), text.data(), text.size()); error != 0) {
+        unlink(path.c_str());
+        return fail(std::strerror(error));
+    }
+    if (close(fd.release()) != 0) {
+        const int error = errno;
+        unlink(path.c_str());
+        return fail(std::strerror(error));
+    }
+    return {};
+}
+
+// The path the file chooser's dialog chose, or empty.
+std::string chosen_path(GtkNativeDialog *dialog)
+{
+    GFile *file = gtk_file_chooser_get_file(GTK_FILE_CHOOSER(dialog));
+    if (file == nullptr)
+        return {};
+    char *path = g_file_get_path(file);
+    g_object_unref(file);
+    std::string result = path != nullptr ? path : "";
+    g_free(path);
+    return result;
+}
+
+}  // namespace
+
+void Window::save()
+{
+    if (snippets_.empty())
+        return;
+    editor_.flush();
+    const int index = selected_;
+    const std::string path = snippets_[index].file().path;
+    const std::string text = editor_.text();
+    const Status saved = monitor_.write_own(path, [&] { return replace_file(path, text); });
+    if (!saved) {
+        set_status("cannot save: " + saved.error());
+        return;
+    }
+    queue_.load(index, text);
+    set_status("saved " + path);
+}
+
+GtkNativeDialog *Window::chooser(GtkNativeDialog *&dialog, const char *title,
+                                 GtkFileChooserAction action, const char *accept,
+                                 GCallback response)
+{
+    if (dialog == nullptr) {
+        dialog = GTK_NATIVE_DIALOG(
+            gtk_file_chooser_native_new(title, GTK_WINDOW(window_), action, accept, "_Cancel"));
+        gtk_native_dialog_set_modal(dialog, TRUE);
+        g_signal_connect(dialog, "response", response, this);
+    }
+    return dialog;
+}
+
+void Window::choose_new_snippet()
+{
+    GtkNativeDialog *dialog = chooser(new_dialog_, "New snippet", GTK_FILE_CHOOSER_ACTION_SAVE,
+                                      "_Create", G_CALLBACK(&Window::on_new_response));
+    if (!snippets_.empty()) {
+        GFile *folder = g_file_new_for_path(snippets_[selected_].file().folder.c_str());
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder, nullptr);
+        g_object_unref(folder);
+    }
+    gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "untitled.cairo");
+    gtk_native_dialog_show(dialog);
+}
+
+void Window::on_new_response(GtkNativeDialog *dialog, int response, gpointer data)
+{
+    gtk_native_dialog_hide(dialog);
+    const std::string path = chosen_path(dialog);
+    if (response == GTK_RESPONSE_ACCEPT && !path.empty())
+        static_cast<Window *>(data)->create_snippet(path);
+}
+
+void Window::create_snippet(std::string path)
+{
+    if (fs::path(path).extension() != kSuffix)
+        path += kSuffix;
+    const fs::path file(path);
+    const std::string base = file.filename().string();
+    const SnippetFile snippet{base.substr(0, base.size() - std::strlen(kSuffix)), path,
+                              file.parent_path().string()};
+    if (snippet.name.empty()) {
+        set_status("cannot create '" + path + "': the name is empty");
+        return;
+    }
+    if (quillkit::Status watched = monitor_.watch(snippet.folder); !watched) {
+        set_status(watched.error());
+        return;
+    }
+    // Never over an existing file, whatever the dialog asked.
+    const Status made = monitor_.write_own(path, [&] { return create_file(path, kNewSnippet); });
+    if (!made) {
+        set_status("cannot create '" + path + "': " + made.error());
+        return;
+    }
+    add_snippet(snippet, kNewSnippet);
+    list_.select(static_cast<int>(snippets_.size()) - 1);
+}
+
+void Window::choose_folder_to_open()
+{
+    gtk_native_dialog_show(chooser(open_dialog_, "Open a folder of snippets",
+                                   GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Open",
+                                   G_CALLBACK(&Window::on_open_response)));
+}
+
+void Window::on_open_response(GtkNativeDialog *dialog, int response, gpointer data)
+{
+    auto *self = static_cast<Window *>(data);
+    gtk_native_dialog_hide(dialog);
+    const std::string folder = chosen_path(dialog);
+    if (response != GTK_RESPONSE_ACCEPT || folder.empty())
+        return;
+    std::vector<std::string> warnings;
+    const quillkit::Result<std::vector<SnippetFile>> found = find_snippets({folder}, &warnings);
+    for (const std::string &w : warnings)
+        std::fprintf(stderr, "quillview: %s\n", w.c_str());
+    if (!found)
+        self->set_status(found.error());  // "no snippets (*.cairo) in 'DIR'" among others
+    else
+        self->hooks_.open(*found);
+}
+
+void Window::choose_export_folder()
+{
+    gtk_native_dialog_show(chooser(export_dialog_, "Export the snippets into",
+                                   GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Export",
+                                   G_CALLBACK(&Window::on_export_response)));
+}
+
+void Window::on_export_response(GtkNativeDialog *dialog, int response, gpointer data)
+{
+    gtk_native_dialog_hide(dialog);
+    const std::string folder = chosen_path(dialog);
+    if (response == GTK_RESPONSE_ACCEPT && !folder.empty())
+        static_cast<Window *>(data)->start_export(folder);
+}
+
+void Window::start_export(const std::string &folder)
+{
+    // The files as they are on disk; the child's messages go to our
+    // standard error.
+    std::vector<std::string> args = {quillkit::self_path(), "--export=" + folder};
+    if (fixed_size_ > 0)
+        args.push_back("--size=" + std::to_string(fixed_size_));
+    for (const SnippetState &s : snippets_)
+        args.push_back(s.file().path);
+    std::vector<const char *> argv;
+    for (const std::string &a : args)
+        argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    GError *error = nullptr;
+    GSubprocess *process = g_subprocess_newv(argv.data(), G_SUBPROCESS_FLAGS_NONE, &error);
+    if (process == nullptr) {
+        set_status(std::string("export failed: ") + error->message);
+        g_error_free(error);
+        return;
+    }
+    set_status("exporting to " + folder);
+    g_subprocess_wait_async(process, cancellable_, &Window::on_export_done, this);
+    g_object_unref(process);
+}
+
+void Window::on_export_done(GObject *process, GAsyncResult *result, gpointer data)
+{
+    GSubprocess *p = G_SUBPROCESS(process);
+    GError *error = nullptr;
+    const bool waited = g_subprocess_wait_finish(p, result, &error);
+    if (!waited && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
+        g_error_free(error);
+        return;  // the window has gone
+    }
+    if (error != nullptr)
+        g_error_free(error);
+    const bool ok = waited && g_subprocess_get_if_exited(p) && g_subprocess_get_exit_status(p) == 0;
+    static_cast<Window *>(data)->set_status(ok ? "exported" : "export failed (see standard error)");
+}
+
+}  // namespace quillview
