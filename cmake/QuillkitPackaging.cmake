@@ -93,8 +93,13 @@ the CMake package (find_package(quillkit)) with quillkit_add_snippets().")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME quillkit-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION graphics)
-# qxclock loads the kit's libraries; dpkg-shlibdeps adds the rest.
+# qxclock loads the kit's libraries; dpkg-shlibdeps adds the rest. quillview
+# links libtcc statically (Debian ships no shared one), and libtcc compiles
+# against tcc's own headers and runtime archive (/usr/lib/<triplet>/tcc).
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libquillkit1 (= ${PROJECT_VERSION})")
+if(QUILLKIT_WITH_LIBTCC)
+  string(APPEND CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS ", tcc")
+endif()
 # quillview compiles snippets against the kit's headers with a C compiler.
 # The snippet type (share/mime/packages/quillkit.xml) reaches the MIME
 # database through shared-mime-info's file trigger on that folder, and the

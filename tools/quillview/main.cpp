@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "application.h"
+#include "builder.h"
 #include "gallery_export.h"
 #include "limits.h"
 #include "options.h"
@@ -39,7 +40,8 @@ int main(int argc, char **argv)
         std::fputs(quillview::usage_text(), stdout);
         return 0;
     case quillview::Mode::kVersion:
-        std::puts("quillview " QUILLKIT_VERSION);
+        std::printf("quillview " QUILLKIT_VERSION "\n%s\n",
+                    quillview::build_path_description().c_str());
         return 0;
     case quillview::Mode::kRenderServer:
         quillview::serve_renders(quillview::kRenderServerFd, opts->render_parent,

@@ -23,12 +23,23 @@ BuildResult good_build(const std::string &object)
     BuildResult b;
     b.ok = true;
     b.object = object;
+    b.checked = true;
+    return b;
+}
+
+// A build on the in-memory path: the module, not yet seen by the compiler.
+BuildResult unchecked_build(const std::string &module)
+{
+    BuildResult b;
+    b.ok = true;
+    b.module = module;
     return b;
 }
 
 BuildResult failed_build(int line)
 {
     BuildResult b;
+    b.checked = true;
     b.diagnostics = {{line, 3, "error", "expected ';'"}};
     return b;
 }
@@ -36,7 +47,7 @@ BuildResult failed_build(int line)
 JobOutcome drawn(int size, std::uint32_t pixel)
 {
     RenderReply reply;
-    reply.ok = true;
+    reply.status = RenderStatus::kDrawn;
     reply.width = reply.height = size;
     reply.pixels.assign(static_cast<std::size_t>(size) * size, pixel);
     JobOutcome o;
@@ -93,7 +104,7 @@ TEST_F(BuildQueueTest, ANewerEditCancelsTheOlderBuildAndItsOutcomeIsDropped)
     EXPECT_TRUE(changed.empty());
     EXPECT_EQ(snippets[0].status(), SnippetStatus::kPending);
     ASSERT_EQ(runner.started.size(), 2u);
-    EXPECT_TRUE(runner.started[1].build);
+    EXPECT_EQ(runner.started[1].kind, Job::Kind::kBuild);
     EXPECT_EQ(runner.started[1].source, "a2");
 }
 
@@ -112,8 +123,8 @@ TEST_F(BuildQueueTest, AFailedBuildKeepsTheLastPictureAsStale)
     ASSERT_NE(snippets[0].picture(), nullptr);
     EXPECT_EQ(snippets[0].picture()->pixels.front(), 0xff0000ffu);
     EXPECT_EQ(snippets[0].summary(), "error at line 4");
-    EXPECT_EQ(snippets[0].object(), "a-1.so");  // still drawable at other sizes
-    EXPECT_EQ(runner.started.size(), 2u);       // nothing more: the text is built
+    EXPECT_EQ(snippets[0].code().object, "a-1.so");  // still drawable at other sizes
+    EXPECT_EQ(runner.started.size(), 2u);            // nothing more: the text is built
 }
 
 TEST_F(BuildQueueTest, ANewSizeRedrawsTheBuiltObjectWithoutBuilding)
@@ -127,9 +138,55 @@ TEST_F(BuildQueueTest, ANewSizeRedrawsTheBuiltObjectWithoutBuilding)
     size = 16;
     queue.pump();
     ASSERT_EQ(runner.started.size(), 2u);
-    EXPECT_FALSE(runner.started[1].build);
-    EXPECT_EQ(runner.started[1].object, "a-1.so");
+    EXPECT_EQ(runner.started[1].kind, Job::Kind::kDraw);
+    EXPECT_EQ(runner.started[1].code.object, "a-1.so");
     EXPECT_EQ(runner.started[1].size, 16);
+}
+
+TEST_F(BuildQueueTest, APictureFromMemoryIsCheckedAfterwardsAndAnErrorMakesItStale)
+{
+    grid = true;
+    queue.pump();
+    JobOutcome fast = drawn(8, 5);
+    fast.built = unchecked_build("module a");
+    queue.finish(fast);
+    EXPECT_EQ(snippets[0].status(), SnippetStatus::kDrawn);
+    // Every shown picture first, then the checks.
+    ASSERT_EQ(runner.started.size(), 2u);
+    EXPECT_EQ(runner.started[1].kind, Job::Kind::kBuild);
+    EXPECT_EQ(runner.started[1].index, 1);
+    for (int i : {1, 2}) {
+        JobOutcome o = drawn(8, 5);
+        o.built = unchecked_build("module");
+        queue.finish(o);
+        EXPECT_EQ(runner.started.back().index, i == 1 ? 2 : 0);
+    }
+    ASSERT_EQ(runner.started.back().kind, Job::Kind::kCheck);
+    EXPECT_EQ(runner.started.back().source, "text0");
+    JobOutcome rejected;
+    rejected.built = failed_build(2);
+    queue.finish(rejected);
+    EXPECT_EQ(snippets[0].status(), SnippetStatus::kStale);
+    EXPECT_EQ(snippets[0].summary(), "error at line 2");
+    EXPECT_EQ(runner.started.back().kind, Job::Kind::kCheck);
+    EXPECT_EQ(runner.started.back().index, 1);
+}
+
+TEST_F(BuildQueueTest, ACheckOfAnOlderTextChangesNothing)
+{
+    queue.pump();
+    JobOutcome fast = drawn(8, 5);
+    fast.built = unchecked_build("module a");
+    queue.finish(fast);
+    ASSERT_EQ(runner.started.back().kind, Job::Kind::kCheck);
+    queue.edit(0, "newer");
+    EXPECT_EQ(runner.cancels, 1);
+    JobOutcome late;
+    late.built = failed_build(1);
+    queue.finish(late);
+    EXPECT_EQ(snippets[0].status(), SnippetStatus::kDrawn);
+    EXPECT_EQ(runner.started.back().kind, Job::Kind::kBuild);
+    EXPECT_EQ(runner.started.back().source, "newer");
 }
 
 TEST_F(BuildQueueTest, TheSelectedSnippetGoesFirstAndStopEndsTheQueue)

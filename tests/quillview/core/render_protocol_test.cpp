@@ -56,7 +56,7 @@ TEST(RenderProtocol, RequestAndRepliesRoundTrip)
 
     RenderReply reply;
     reply.serial = sent.serial;
-    reply.ok = true;
+    reply.status = RenderStatus::kDrawn;
     reply.width = reply.height = 3;
     for (std::uint32_t i = 0; i < 9; i++)
         reply.pixels.push_back(0xff000000u | i);
@@ -70,7 +70,7 @@ TEST(RenderProtocol, RequestAndRepliesRoundTrip)
     RenderReply file;
     file.serial = png.serial;
     file.kind = RenderKind::kPng;
-    file.ok = true;
+    file.status = RenderStatus::kDrawn;
     file.width = file.height = 5;
     file.file = std::string("\x89PNG\r\n\x1a\n\0tail", 13);
     ASSERT_TRUE(write_reply(s.server.get(), file));
@@ -84,7 +84,7 @@ TEST(RenderProtocol, RequestAndRepliesRoundTrip)
     ASSERT_TRUE(write_reply(s.server.get(), failure));
     const quillkit::Result<RenderReply> failure_back = read_reply(s.client.get(), sent, soon());
     ASSERT_TRUE(failure_back) << failure_back.error();
-    EXPECT_FALSE(failure_back->ok);
+    EXPECT_EQ(failure_back->status, RenderStatus::kFailed);
     EXPECT_EQ(failure_back->failure, failure.failure);
 }
 
@@ -103,7 +103,8 @@ TEST(RenderProtocol, RepliesThatDoNotMatchTheirRequestAreRejected)
         {"another size", {41, 0, 1, 5, 5, 0, 100, 0, 0}},
         {"huge size", {41, 0, 1, ~0u, ~0u, 0, 0, 0, 0}},
         {"short payload", {41, 0, 1, 4, 4, 0, 60, 0, 0}},
-        {"ok is not a flag", {41, 0, 7, 4, 4, 0, 64, 0, 0}},
+        {"an unknown status", {41, 0, 7, 4, 4, 0, 64, 0, 0}},
+        {"does not compile, with pixels", {41, 0, 2, 0, 0, 5, 64, 0, 0}},
         {"huge message", {41, 0, 0, 0, 0, kMaxReplyMessage + 1, 0, 0, 0}},
         {"a failure with pixels", {41, 0, 0, 0, 0, 5, 64, 0, 0}},
     };

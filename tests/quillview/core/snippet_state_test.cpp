@@ -40,7 +40,7 @@ void run(SnippetState &s, Step step, int &serial)
         s.apply_build(s.source(), built);
         break;
     case Step::kDraw:
-        reply.ok = true;
+        reply.status = RenderStatus::kDrawn;
         reply.width = reply.height = 2;
         reply.pixels = {1, 2, 3, 4};
         s.apply_render(2, reply);

@@ -8,13 +8,27 @@ namespace quillview {
 JobOutcome run_job(const Job &job, Builder &builder, RenderClient &renderer)
 {
     JobOutcome outcome;
-    std::string object = job.object;
-    if (job.build) {
-        outcome.built = builder.build(job.index, job.name, job.source);
-        object = outcome.built.ok ? outcome.built.object : std::string();
+    if (job.kind == Job::Kind::kCheck) {
+        outcome.built = builder.check(job.index, job.name, job.source);
+        return outcome;
     }
-    if (!object.empty() && job.size > 0)
-        outcome.rendered = renderer.render(object, job.folder, job.size, RenderKind::kPixels);
+    SnippetCode code = job.code;
+    if (job.kind == Job::Kind::kBuild) {
+        outcome.built = builder.build(job.index, job.name, job.source);
+        code = outcome.built.ok ? SnippetCode{outcome.built.object, outcome.built.module}
+                                : SnippetCode{};
+    }
+    if ((code.object.empty() && code.module.empty()) || job.size <= 0)
+        return outcome;
+    quillkit::Result<RenderReply> drawn =
+        renderer.render(code, job.folder, job.size, RenderKind::kPixels);
+    if (drawn && drawn->status == RenderStatus::kDoesNotCompile) {
+        outcome.built.ok = false;
+        outcome.built.module.clear();
+        outcome.built.log = drawn->failure;
+        return outcome;
+    }
+    outcome.rendered = std::move(drawn);
     return outcome;
 }
 
@@ -33,7 +47,7 @@ void BuildQueue::load(int index, std::string text)
 void BuildQueue::edited(int index)
 {
     // A build of an older text of this snippet is of no use any more.
-    if (running_ && running_->build && running_->index == index &&
+    if (running_ && running_->kind != Job::Kind::kDraw && running_->index == index &&
         running_->source != snippets_[index].source() && !cancelled_) {
         cancelled_ = true;
         runner_.cancel();
@@ -55,28 +69,39 @@ void BuildQueue::pump()
     if (running_ || stopped_ || snippets_.empty())
         return;
     const int count = static_cast<int>(snippets_.size());
-    if (selected_ >= 0 && selected_ < count && needs_job(selected_)) {
-        start(selected_);
+    const bool selected = selected_ >= 0 && selected_ < count;
+    if (selected && needs_job(selected_)) {
+        start(selected_, false);
         return;
     }
     for (int i = 0; i < count; i++) {
         if (needs_job(i)) {
-            start(i);
+            start(i, false);
+            return;
+        }
+    }
+    if (selected && snippets_[selected_].needs_check()) {
+        start(selected_, true);
+        return;
+    }
+    for (int i = 0; i < count; i++) {
+        if (wanted_(i) > 0 && snippets_[i].needs_check()) {
+            start(i, true);
             return;
         }
     }
 }
 
-void BuildQueue::start(int index)
+void BuildQueue::start(int index, bool check)
 {
     const SnippetState &s = snippets_[index];
     Job job;
     job.index = index;
     job.name = s.file().name;
     job.folder = s.file().folder;
-    job.build = s.needs_build();
+    job.kind = check ? Job::Kind::kCheck : s.needs_build() ? Job::Kind::kBuild : Job::Kind::kDraw;
     job.source = s.source();
-    job.object = s.object();
+    job.code = s.code();
     job.size = wanted_(index);
     running_ = job;
     cancelled_ = false;
@@ -91,7 +116,9 @@ void BuildQueue::finish(const JobOutcome &outcome)
     running_.reset();
     if (!cancelled_ && !stopped_) {
         SnippetState &s = snippets_[job.index];
-        if (job.build)
+        if (job.kind == Job::Kind::kCheck)
+            s.apply_check(job.source, outcome.built);
+        if (job.kind == Job::Kind::kBuild)
             s.apply_build(job.source, outcome.built);
         if (outcome.rendered)
             s.apply_render(job.size, *outcome.rendered);

@@ -1,7 +1,8 @@
 // build_queue.h - what to build and draw next, one job at a time.
 //
 // The selected snippet comes first, then every other snippet that is shown
-// (the grid). Edits made while a job runs coalesce: the next job builds the
+// (the grid); the C compiler's checks of what libtcc drew come after all
+// pictures. Edits made while a job runs coalesce: the next job builds the
 // newest text, whatever came between. An edit of the snippet whose build is
 // running cancels that build, whose outcome is then dropped. A job runs
 // elsewhere (a worker thread) through a JobRunner; its owner hands the
@@ -24,11 +25,12 @@ namespace quillview {
 class RenderClient;
 
 struct Job {
+    enum class Kind { kBuild, kDraw, kCheck };
+    Kind kind = Kind::kBuild;
     int index = 0;
     std::string name, folder;
-    std::string source;  // the text to build, when `build`
-    bool build = false;
-    std::string object;  // the object to draw, when not `build`
+    std::string source;  // the text to build or check
+    SnippetCode code;    // what to draw, for kDraw
     int size = 0;        // the picture side; 0: build only
 };
 
@@ -47,7 +49,8 @@ public:
 };
 
 // Runs a job to its end where it is called: the build if asked, then the
-// drawing of the new or the given object.
+// drawing of the new or the given code; or the C compiler's check. A module
+// that libtcc refuses is a failed build, not a failed drawing.
 JobOutcome run_job(const Job &job, Builder &builder, RenderClient &renderer);
 
 class BuildQueue {
@@ -79,7 +82,7 @@ public:
 
 private:
     bool needs_job(int index) const;
-    void start(int index);
+    void start(int index, bool check);
     void edited(int index);
 
     std::vector<SnippetState> &snippets_;

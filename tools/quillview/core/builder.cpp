@@ -13,6 +13,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "memory_compiler.h"
+#include "module_writer.h"
 #include "read_exact.h"
 #include "self_path.h"
 
@@ -116,14 +118,11 @@ std::string cap_log(const std::string &log, std::size_t max_bytes)
     return log.substr(0, cut) + "[" + std::to_string(dropped) + " more lines not shown]\n";
 }
 
-Result<Toolchain> find_toolchain()
+Result<std::vector<std::string>> find_include_dirs()
 {
-    Toolchain tools;
-    // Installed, quillmake and the headers are next to the program: bin/
-    // and include/quillkit/. In the build tree they are where it made them.
+    // Installed, the headers are next to the program (include/quillkit/);
+    // in the build tree they are where it put them.
     const fs::path exe_dir = fs::path(quillkit::self_path()).parent_path();
-    tools.quillmake = is_executable_file(exe_dir / "quillmake") ? (exe_dir / "quillmake").string()
-                                                                : QUILLVIEW_BUILD_QUILLMAKE;
     std::error_code ec;
     fs::path include = exe_dir.parent_path() / "include";
     if (!fs::is_regular_file(include / "quillkit" / "snippets.h", ec))
@@ -132,16 +131,38 @@ Result<Toolchain> find_toolchain()
         return fail("cannot find quillkit/snippets.h in " +
                     (exe_dir.parent_path() / "include").string() +
                     ": install libquillkit-dev, the kit's headers");
-    tools.include_dirs = {include.string(), (include / "quillkit").string()};
+    std::vector<std::string> dirs = {include.string(), (include / "quillkit").string()};
     for (const std::string &dir : split(QUILLVIEW_CAIRO_INCLUDEDIRS, ':'))
-        tools.include_dirs.push_back(dir);
+        dirs.push_back(dir);
+    return dirs;
+}
+
+Result<Toolchain> find_toolchain()
+{
+    Toolchain tools;
+    Result<std::vector<std::string>> dirs = find_include_dirs();
+    if (!dirs)
+        return fail(dirs.error());
+    tools.include_dirs = std::move(dirs.value());
     const char *cc = std::getenv("CC");
     tools.compiler = split(cc && *cc ? cc : "cc", ' ');
+    // CC set means the user's compiler for everything.
+    tools.in_memory = memory_compiler_built() && !(cc && *cc);
     if (tools.compiler.empty() || !can_run(tools.compiler[0]))
         return fail("cannot run the C compiler '" +
                     (tools.compiler.empty() ? "" : tools.compiler[0]) +
                     "': install gcc and libquillkit-dev, or set CC to a C compiler");
     return tools;
+}
+
+std::string build_path_description()
+{
+    const char *cc = std::getenv("CC");
+    const std::string compiler = cc && *cc ? cc : "cc";
+    if (memory_compiler_built() && !(cc && *cc))
+        return "snippets are compiled in memory by libtcc and checked by " + compiler;
+    return "snippets are compiled by " + compiler +
+           (memory_compiler_built() ? " (CC is set)" : " (built without libtcc)");
 }
 
 Result<std::unique_ptr<Builder>> Builder::create(const Limits &limits)
@@ -171,16 +192,13 @@ void Builder::interrupt()
     quillkit::kill_process_group(running_.load(), SIGKILL);
 }
 
-Result<quillkit::ChildOutcome> Builder::run(std::vector<std::string> argv, const std::string &cwd,
-                                            bool compiler)
+Result<quillkit::ChildOutcome> Builder::run(std::vector<std::string> argv, const std::string &cwd)
 {
     quillkit::ChildSpec spec;
     spec.argv = std::move(argv);
     spec.cwd = cwd;
-    const rlim_t seconds = static_cast<rlim_t>(limits_.build_seconds);
-    spec.limits = {{RLIMIT_CPU, seconds}};
-    if (compiler)
-        spec.limits.emplace_back(RLIMIT_AS, static_cast<rlim_t>(limits_.compiler_memory));
+    spec.limits = {{RLIMIT_CPU, static_cast<rlim_t>(limits_.build_seconds)},
+                   {RLIMIT_AS, static_cast<rlim_t>(limits_.compiler_memory)}};
     Result<quillkit::ChildOutcome> outcome =
         quillkit::run_child(spec, limits_.build_seconds * 1000, &running_);
     if (outcome && (outcome->status == -SIGXCPU || outcome->status == -SIGKILL) &&
@@ -191,62 +209,97 @@ Result<quillkit::ChildOutcome> Builder::run(std::vector<std::string> argv, const
     return outcome;
 }
 
-BuildResult Builder::build(int slot, const std::string &name, const std::string &text)
+bool Builder::generate(int slot, const std::string &name, const std::string &text,
+                       const std::string &module_file, BuildResult &result)
 {
-    BuildResult result;
     const fs::path dir = fs::path(work_) / std::to_string(slot);
     std::error_code ec;
     fs::create_directories(dir, ec);
-    const std::string file = name + ".cairo";
-    {
-        std::ofstream out(dir / file, std::ios::binary | std::ios::trunc);
-        out << text;
+    const fs::path snippet = dir / (name + ".cairo");
+    const double t0 = quillkit::monotonic_ms();
+    quillkit::ModuleOptions options;
+    options.line_directives = true;
+    options.module_file = module_file;
+    options.snippet_files = {snippet.string()};
+    result.module = quillkit::render_module({name}, {text}, options);
+    for (const auto &[path, bytes] :
+         {std::pair{snippet, &text},
+          std::pair{dir / module_file, static_cast<const std::string *>(&result.module)}}) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << *bytes;
         if (!out.flush()) {
-            result.log = "cannot write " + (dir / file).string();
-            return result;
+            result.log = "cannot write " + path.string();
+            result.module.clear();
+            return false;
         }
     }
-
-    double t0 = quillkit::monotonic_ms();
-    Result<quillkit::ChildOutcome> gen = run(
-        {toolchain_.quillmake, "--line-directives", "--output=" + name + ".c", as_operand(file)},
-        dir, false);
     result.generate_ms = quillkit::monotonic_ms() - t0;
-    if (!gen || gen->status != 0) {
-        result.log = !gen                  ? gen.error()
-                     : gen->output.empty() ? "quillmake (" + toolchain_.quillmake + ") failed"
-                                           : cap_log(gen->output, limits_.log_bytes);
-        return result;
-    }
+    return true;
+}
 
-    const std::string object = name + "-" + std::to_string(++serial_) + ".so";
+void Builder::compile(int slot, const std::string &name, const std::string &module_file,
+                      const std::vector<std::string> &flags, BuildResult &result)
+{
     std::vector<std::string> argv = toolchain_.compiler;
-    for (const char *flag : {"-O0", "-shared", "-fPIC", "-fdiagnostics-color=never"})
+    // An undeclared function is an error at its line, never a failure to load.
+    for (const char *flag : {"-fdiagnostics-color=never", "-Werror=implicit-function-declaration"})
         argv.emplace_back(flag);
+    argv.insert(argv.end(), flags.begin(), flags.end());
     for (const std::string &inc : toolchain_.include_dirs)
         argv.push_back("-I" + inc);
-    for (const std::string &a :
-         {std::string("-o"), as_operand(object), as_operand(name + ".c"), std::string("-lm")})
-        argv.push_back(a);
-    t0 = quillkit::monotonic_ms();
-    Result<quillkit::ChildOutcome> cc = run(argv, dir, true);
+    argv.push_back(as_operand(module_file));
+    if (!result.object.empty())
+        argv.insert(argv.end(), {"-o", as_operand(result.object), "-lm"});
+    const double t0 = quillkit::monotonic_ms();
+    Result<quillkit::ChildOutcome> cc =
+        run(argv, (fs::path(work_) / std::to_string(slot)).string());
     result.compile_ms = quillkit::monotonic_ms() - t0;
+    result.checked = true;
     if (!cc) {
         result.log = "cannot run the C compiler '" + toolchain_.compiler[0] +
                      "': install gcc and libquillkit-dev, or set CC to a C compiler";
-        return result;
+        return;
     }
     result.log = cap_log(cc->output, limits_.log_bytes);
-    result.diagnostics = keep_markers(parse_diagnostics(cc->output, file), limits_.markers);
-    if (cc->status != 0)
-        return result;
+    result.diagnostics =
+        keep_markers(parse_diagnostics(cc->output, name + ".cairo"), limits_.markers);
+    result.ok = cc->status == 0;
+}
 
+BuildResult Builder::build(int slot, const std::string &name, const std::string &text)
+{
+    BuildResult result;
+    if (!generate(slot, name, text, name + ".c", result))
+        return result;
+    if (toolchain_.in_memory) {
+        result.ok = true;
+        return result;
+    }
+    const fs::path dir = fs::path(work_) / std::to_string(slot);
+    const std::string object = name + "-" + std::to_string(++serial_) + ".so";
+    result.object = object;
+    result.module.clear();
+    compile(slot, name, name + ".c", {"-O0", "-shared", "-fPIC"}, result);
+    if (!result.ok) {
+        result.object.clear();
+        return result;
+    }
     // The render process loads each object afresh: older ones can go.
+    std::error_code ec;
     for (const auto &entry : fs::directory_iterator(dir, ec))
         if (entry.path().extension() == ".so" && entry.path().filename() != object)
             fs::remove(entry.path(), ec);
-    result.ok = true;
     result.object = (dir / object).string();
+    return result;
+}
+
+BuildResult Builder::check(int slot, const std::string &name, const std::string &text)
+{
+    BuildResult result;
+    if (!generate(slot, name, text, name + ".c", result))
+        return result;
+    result.module.clear();
+    compile(slot, name, name + ".c", {"-fsyntax-only"}, result);
     return result;
 }
 

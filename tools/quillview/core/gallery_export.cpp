@@ -4,11 +4,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <thread>
 #include <tuple>
 
 #include "builder.h"
@@ -82,7 +85,13 @@ void export_one(const Options &opts, const SnippetFile &s, int slot, Builder &bu
         return;
     }
     o.source = *text;
-    const BuildResult built = builder.build(slot, s.name, o.source);
+    // Whichever path draws, what the C compiler rejects fails the export.
+    BuildResult built = builder.build(slot, s.name, o.source);
+    if (built.ok && builder.in_memory()) {
+        const BuildResult checked = builder.check(slot, s.name, o.source);
+        if (!checked.ok)
+            built = checked;
+    }
     if (!built.ok) {
         o.failure =
             "does not compile: " + first_error(built.diagnostics, built.log, s.name + ".cairo",
@@ -98,9 +107,12 @@ void export_one(const Options &opts, const SnippetFile &s, int slot, Builder &bu
           std::tuple{opts.formats.pdf, RenderKind::kPdf, ".pdf", &o.pdf}}) {
         if (!wanted)
             continue;
-        quillkit::Result<RenderReply> r = renderer.render(built.object, folder, size, kind);
-        if (!r) {
-            o.failure = r.error();
+        quillkit::Result<RenderReply> r =
+            renderer.render(SnippetCode{built.object, built.module}, folder, size, kind);
+        if (!r || r->status != RenderStatus::kDrawn) {
+            o.failure =
+                !r ? r.error()
+                   : "does not compile with libtcc: " + r->failure.substr(0, r->failure.find('\n'));
             return;
         }
         if (Status written =
@@ -193,26 +205,42 @@ int run_export(const Options &opts, const std::vector<SnippetFile> &snippets)
         std::fprintf(stderr, "quillview: cannot make the folder '%s'\n", opts.export_dir.c_str());
         return 1;
     }
-    quillkit::Result<std::unique_ptr<Builder>> builder = Builder::create();
-    if (!builder) {
-        std::fprintf(stderr, "quillview: %s\n", builder.error().c_str());
-        return 1;
-    }
-    RenderClient renderer;
     const std::vector<std::string> names = export_names(snippets);
     const std::vector<Input> inputs = export_inputs(snippets);
-    int status = 0;
-    std::vector<ExportOutcome> outcomes;
+    std::vector<ExportOutcome> outcomes(snippets.size());
     for (std::size_t i = 0; i < snippets.size(); i++) {
-        ExportOutcome o;
-        o.name = snippets[i].name;
-        o.file = names[i];
-        export_one(opts, snippets[i], static_cast<int>(i), **builder, renderer, inputs, o);
+        outcomes[i].name = snippets[i].name;
+        outcomes[i].file = names[i];
+    }
+    // One build at a time per core, each worker with a builder and a render
+    // process of its own, taking the next snippet as it is free.
+    const std::size_t workers = std::max<std::size_t>(
+        1, std::min<std::size_t>(std::thread::hardware_concurrency(), snippets.size()));
+    std::vector<quillkit::Result<std::unique_ptr<Builder>>> builders;
+    for (std::size_t w = 0; w < workers; w++) {
+        builders.push_back(Builder::create());
+        if (!builders.back()) {
+            std::fprintf(stderr, "quillview: %s\n", builders.back().error().c_str());
+            return 1;
+        }
+    }
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> threads;
+    for (std::size_t w = 0; w < workers; w++)
+        threads.emplace_back([&, w] {
+            RenderClient renderer;
+            for (std::size_t i = next++; i < snippets.size(); i = next++)
+                export_one(opts, snippets[i], static_cast<int>(i), *builders[w].value(), renderer,
+                           inputs, outcomes[i]);
+        });
+    for (std::thread &t : threads)
+        t.join();
+    int status = 0;
+    for (const ExportOutcome &o : outcomes) {
         if (!o.failure.empty()) {
             std::fprintf(stderr, "quillview: %s: %s\n", o.name.c_str(), o.failure.c_str());
             status = 1;
         }
-        outcomes.push_back(std::move(o));
     }
     if (opts.formats.html) {
         const int size = opts.size > 0 ? opts.size : kDefaultExportSize;

@@ -104,14 +104,15 @@ Status RenderClient::send(const RenderRequest &request)
     return fail("cannot send a request to the render process");
 }
 
-Result<RenderReply> RenderClient::render(const std::string &object, const std::string &folder,
+Result<RenderReply> RenderClient::render(const SnippetCode &code, const std::string &folder,
                                          int size, RenderKind kind)
 {
     RenderRequest request;
     request.serial = ++serial_;
     request.kind = kind;
     request.size = size;
-    request.object = object;
+    request.object = code.object;
+    request.module = code.module;
     request.folder = folder;
     if (Status s = send(request); !s)
         return fail(s.error());
@@ -134,7 +135,7 @@ Result<RenderReply> RenderClient::render(const std::string &object, const std::s
         stop();
         return fail(reply.error());
     }
-    if (!reply->ok)
+    if (reply->status == RenderStatus::kFailed)
         return fail(reply->failure);
     return reply;
 }

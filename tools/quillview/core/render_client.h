@@ -30,11 +30,12 @@ public:
     RenderClient(const RenderClient &) = delete;
     RenderClient &operator=(const RenderClient &) = delete;
 
-    // Draws snippet 0 of `object` in the unit square scaled to size x size,
+    // Draws snippet 0 of `code` in the unit square scaled to size x size,
     // in `folder` (where its background files are). A failure says why there
     // is no picture: the snippet crashed, looped, left cairo in an error or
-    // wrote into the channel.
-    quillkit::Result<RenderReply> render(const std::string &object, const std::string &folder,
+    // wrote into the channel. A module that does not compile in memory comes
+    // back as a reply of status kDoesNotCompile, with the messages.
+    quillkit::Result<RenderReply> render(const SnippetCode &code, const std::string &folder,
                                          int size, RenderKind kind);
     // Stops the render process (from any thread); the next request starts one.
     void interrupt();

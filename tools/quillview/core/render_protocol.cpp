@@ -22,7 +22,7 @@ const char *const kReplyClosed = "the render process closed its socket";
 namespace {
 
 struct RequestHeader {
-    std::uint32_t serial, kind, size, object_len, folder_len;
+    std::uint32_t serial, kind, size, object_len, module_len, folder_len;
 };
 
 bool is_kind(std::uint32_t kind)
@@ -56,9 +56,10 @@ Status check_reply(const ReplyHeader &header, const RenderRequest &request)
 {
     if (header.serial != request.serial || header.kind != static_cast<std::uint32_t>(request.kind))
         return fail("the render process answered another request");
-    if (header.ok > 1 || header.message_len > kMaxReplyMessage)
+    if (header.status > static_cast<std::uint32_t>(RenderStatus::kDoesNotCompile) ||
+        header.message_len > kMaxReplyMessage)
         return fail("the render process sent a malformed reply");
-    if (header.ok == 0)
+    if (header.status != static_cast<std::uint32_t>(RenderStatus::kDrawn))
         return header.payload_len == 0 ? Status{}
                                        : fail("the render process sent a picture with a failure");
     if (header.width != static_cast<std::uint32_t>(request.size) ||
@@ -73,13 +74,20 @@ Status check_reply(const ReplyHeader &header, const RenderRequest &request)
 
 Status write_request(int fd, const RenderRequest &request)
 {
-    const RequestHeader header{request.serial, static_cast<std::uint32_t>(request.kind),
+    const RequestHeader header{request.serial,
+                               static_cast<std::uint32_t>(request.kind),
                                static_cast<std::uint32_t>(request.size),
                                static_cast<std::uint32_t>(request.object.size()),
+                               static_cast<std::uint32_t>(request.module.size()),
                                static_cast<std::uint32_t>(request.folder.size())};
+    for (const std::string *part : {&request.object, &request.module, &request.folder})
+        if (part->size() > (part == &request.module ? kMaxRequestModule : kMaxRequestPath))
+            return fail("a render request too long to send");
     if (Status s = send(fd, &header, sizeof header); !s)
         return s;
     if (Status s = send(fd, request.object.data(), request.object.size()); !s)
+        return s;
+    if (Status s = send(fd, request.module.data(), request.module.size()); !s)
         return s;
     return send(fd, request.folder.data(), request.folder.size());
 }
@@ -101,7 +109,7 @@ Result<RenderReply> read_reply_body(int fd, const ReplyHeader &header, const Ren
     RenderReply reply;
     reply.serial = header.serial;
     reply.kind = request.kind;
-    reply.ok = header.ok != 0;
+    reply.status = static_cast<RenderStatus>(header.status);
     reply.width = static_cast<int>(header.width);
     reply.height = static_cast<int>(header.height);
     reply.load_ms = header.load_ms;
@@ -131,19 +139,19 @@ Result<RenderRequest> read_request(int fd)
         return fail(kReplyClosed);
     if (!is_kind(header.kind) || header.size < 1 ||
         header.size > static_cast<std::uint32_t>(kMaxRenderSize) ||
-        header.object_len > kMaxRequestPath || header.folder_len > kMaxRequestPath)
+        header.object_len > kMaxRequestPath || header.module_len > kMaxRequestModule ||
+        header.folder_len > kMaxRequestPath)
         return fail("a malformed render request");
     RenderRequest request;
     request.serial = header.serial;
     request.kind = static_cast<RenderKind>(header.kind);
     request.size = static_cast<int>(header.size);
     request.object.resize(header.object_len);
+    request.module.resize(header.module_len);
     request.folder.resize(header.folder_len);
-    if (quillkit::read_exact(fd, request.object.data(), request.object.size()) !=
-            ReadOutcome::kDone ||
-        quillkit::read_exact(fd, request.folder.data(), request.folder.size()) !=
-            ReadOutcome::kDone)
-        return fail(kReplyClosed);
+    for (std::string *part : {&request.object, &request.module, &request.folder})
+        if (quillkit::read_exact(fd, part->data(), part->size()) != ReadOutcome::kDone)
+            return fail(kReplyClosed);
     return request;
 }
 
@@ -154,7 +162,7 @@ Status write_reply(int fd, const RenderReply &reply)
     const std::uint64_t payload_len = pixels ? reply.pixels.size() * 4 : reply.file.size();
     const ReplyHeader header{reply.serial,
                              static_cast<std::uint32_t>(reply.kind),
-                             reply.ok ? 1u : 0u,
+                             static_cast<std::uint32_t>(reply.status),
                              static_cast<std::uint32_t>(reply.width),
                              static_cast<std::uint32_t>(reply.height),
                              static_cast<std::uint32_t>(message.size()),

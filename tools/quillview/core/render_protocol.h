@@ -33,18 +33,36 @@ constexpr std::uint64_t kMaxReplyFile = std::uint64_t{1} << 30;
 // The descriptor the render process gets its requests on.
 constexpr int kRenderServerFd = 3;
 
+// The longest module text a request carries.
+constexpr std::uint32_t kMaxRequestModule = 64u << 20;
+
 struct RenderRequest {
     std::uint32_t serial = 0;
     RenderKind kind = RenderKind::kPixels;
     int size = 0;
-    std::string object;  // the snippet's compiled object
+    std::string object;  // the snippet's compiled object, or
+    std::string module;  // the module's C text, compiled in memory (libtcc)
     std::string folder;  // where its background files are
+};
+
+// What to draw: a compiled object, or a module's C text to compile in the
+// render process's memory.
+struct SnippetCode {
+    std::string object;
+    std::string module;
+};
+
+// How a reply turned out.
+enum class RenderStatus : std::uint32_t {
+    kFailed = 0,         // no picture: `failure` says why
+    kDrawn = 1,          // the picture, and perhaps a warning in `failure`
+    kDoesNotCompile = 2  // the module did not compile in memory: `failure` has the messages
 };
 
 struct RenderReply {
     std::uint32_t serial = 0;
     RenderKind kind = RenderKind::kPixels;
-    bool ok = false;
+    RenderStatus status = RenderStatus::kFailed;
     int width = 0, height = 0;
     std::string failure;                // why there is no picture
     std::vector<std::uint32_t> pixels;  // kPixels
@@ -54,7 +72,7 @@ struct RenderReply {
 
 // The fixed part of a reply as it crosses the socket.
 struct ReplyHeader {
-    std::uint32_t serial, kind, ok, width, height, message_len;
+    std::uint32_t serial, kind, status, width, height, message_len;
     std::uint64_t payload_len;
     double load_ms, draw_ms;
 };

@@ -24,13 +24,30 @@ void SnippetState::apply_build(const std::string &source, const BuildResult &bui
     attempted_ = true;
     built_source_ = source;
     build_ok_ = built.ok;
+    checked_ = built.checked;
     diagnostics_ = built.diagnostics;
     build_log_ = built.log;
     if (built.ok) {
-        object_ = built.object;
-        drawn_size_ = 0;  // the new object is not drawn yet
+        code_ = SnippetCode{built.object, built.module};
+        drawn_size_ = 0;  // the new code is not drawn yet
     } else {
         failure_.clear();
+    }
+}
+
+void SnippetState::apply_check(const std::string &source, const BuildResult &checked)
+{
+    if (!attempted_ || source != built_source_)
+        return;  // about a text that is gone
+    checked_ = true;
+    diagnostics_ = checked.diagnostics;
+    if (!checked.ok) {
+        build_ok_ = false;
+        build_log_ = checked.log;
+        failure_.clear();
+    } else if (!build_ok_) {
+        // The C compiler takes what libtcc did not: say what libtcc said.
+        build_log_ = "libtcc cannot compile this snippet, the C compiler can:\n" + build_log_;
     }
 }
 

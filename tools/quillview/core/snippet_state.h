@@ -43,18 +43,25 @@ public:
     void set_disk_text(std::string text);
 
     bool needs_build() const { return !attempted_ || source_ != built_source_; }
+    // Whether the C compiler has yet to check the built text (in-memory
+    // path).
+    bool needs_check() const { return attempted_ && !checked_; }
     // Whether a picture at `size` is wanted and not yet drawn (or failed).
     bool needs_render(int size) const;
 
     // The outcome of building `source` (possibly older than source()).
     void apply_build(const std::string &source, const BuildResult &built);
-    // The outcome of drawing the last good object at `size`.
+    // The C compiler's verdict on `source`: its messages replace those of
+    // the build, and an error marks the picture stale.
+    void apply_check(const std::string &source, const BuildResult &checked);
+    // The outcome of drawing the last good code at `size`.
     void apply_render(int size, const quillkit::Result<RenderReply> &rendered);
 
     SnippetStatus status() const;
     // The last good picture, or nullptr.
     const Picture *picture() const { return picture_.pixels.empty() ? nullptr : &picture_; }
-    const std::string &object() const { return object_; }
+    // The last good code: a compiled object, or a module for libtcc.
+    const SnippetCode &code() const { return code_; }
     const std::vector<Diagnostic> &diagnostics() const { return diagnostics_; }
     const std::string &build_log() const { return build_log_; }
     // Whether the diagnostics are about the current text.
@@ -73,7 +80,8 @@ private:
     std::string built_source_;
     bool attempted_ = false;
     bool build_ok_ = false;
-    std::string object_;
+    bool checked_ = false;
+    SnippetCode code_;
     std::vector<Diagnostic> diagnostics_;
     std::string build_log_;
     Picture picture_;
