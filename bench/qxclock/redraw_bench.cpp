@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "cairo_ptr.h"
+#include "compose.h"
 #include "frame.h"
 #include "frame_clock.h"
 #include "qxdraw.h"
@@ -98,7 +99,10 @@ bool run_size(int side, int rounds)
          side == 512 ? kComposeTarget : 0},
         {"frame",
          [&] {
-             frame.draw(frame_target.surface.get(), side, side, frame_tv, true);
+             if (!frame.draw(frame_target.surface.get(), side, side, frame_tv, true)) {
+                 std::fputs("bench_qxclock_redraw: cannot draw the clock\n", stderr);
+                 std::exit(1);
+             }
              frame_target.finish();
              advance(frame_tv, frame_step_us);
          }},

@@ -19,37 +19,19 @@
 #include <sys/time.h>
 
 #include <optional>
-#include <vector>
 
-#include "options.h"
+#include "cairo_ptr.h"
+#include "colour.h"
+#include "rect.h"
+#include "result.h"
 
 namespace qxclock {
-
-// A rectangle of whole pixels; empty when either side is 0.
-struct Rect {
-    int x = 0, y = 0, width = 0, height = 0;
-    bool empty() const { return width <= 0 || height <= 0; }
-};
-
-// The smallest rectangle holding both.
-Rect unite(const Rect &a, const Rect &b);
-// The part of `a` inside `b`.
-Rect intersect(const Rect &a, const Rect &b);
-
-// Rectangles that do not overlap.
-using Damage = std::vector<Rect>;
-
-// The number of pixels covered by `damage`.
-long area_of(const Damage &damage);
 
 class ClockFrame {
 public:
     // With a `background` the face is laid on that opaque colour; without
     // one everything outside the face stays fully transparent.
-    explicit ClockFrame(std::optional<Rgb> background) : background_(background) {}
-    ~ClockFrame();
-    ClockFrame(const ClockFrame &) = delete;
-    ClockFrame &operator=(const ClockFrame &) = delete;
+    explicit ClockFrame(std::optional<quillkit::Rgb> background) : background_(background) {}
 
     // Draws the clock for the instant `tv` into the rectangle (0, 0)-(width,
     // height) of the image surface `target`. The first frame at a size (and
@@ -60,18 +42,18 @@ public:
     // minute hands stay as drawn at the start of the period, less than a
     // pixel from where they are now. The picture is the one qxhand_draw
     // gives, but for the rounding of edge pixels. Returns the rectangles it
-    // changed (none when the size is empty), or nothing when the drawing
-    // failed.
+    // changed (none when the size is empty); fails with "cannot draw the
+    // clock" when cairo cannot.
     //
     // It draws the bounding rectangle of those (redrawn()), which costs
     // cairo less than clipping to several: the pixels there outside them
     // come out as they were.
-    std::optional<Damage> draw(cairo_surface_t *target, int width, int height, const timeval &tv,
-                               bool seconds);
+    quillkit::Result<Damage> draw(cairo_surface_t *target, int width, int height, const timeval &tv,
+                                  bool seconds);
 
     // Lays the face on another background (none: transparent) from the next
     // frame on, which draws the whole picture.
-    void set_background(const std::optional<Rgb> &background)
+    void set_background(const std::optional<quillkit::Rgb> &background)
     {
         background_ = background;
         reset();
@@ -95,16 +77,16 @@ private:
     Damage changes(bool seconds, long period_index, const Rect &hour_minute,
                    const Damage &second) const;
 
-    std::optional<Rgb> background_;
+    std::optional<quillkit::Rgb> background_;
     int width_ = 0;
     int height_ = 0;
-    cairo_surface_t *face_ = nullptr;  // background and face, drawn once per size
+    quillkit::SurfacePtr face_;  // background and face, drawn once per size
     // Alpha masks of the clock's size: the hour and minute hands' shadows
     // (as one), the hands themselves, and the second hand's shadow (made
     // for each frame).
-    cairo_surface_t *kept_shadows_ = nullptr;
-    cairo_surface_t *kept_hands_ = nullptr;
-    cairo_surface_t *shadows_ = nullptr;
+    quillkit::SurfacePtr kept_shadows_;
+    quillkit::SurfacePtr kept_hands_;
+    quillkit::SurfacePtr shadows_;
     bool drawn_ = false;  // the target holds the last frame
     // Of the last frame: whether it had the second hand, the period of the
     // minute hand's moves its hour and minute hands were drawn in, their
@@ -125,17 +107,6 @@ Rect hands_bounds(int width, int height, const timeval &tv, bool seconds);
 // few pieces along the hand, so that a hand lying across the clock does not
 // take the whole square round it.
 Damage second_hand_pieces(int width, int height, const timeval &tv);
-
-// The composition of one frame on `cr`: the face surface painted with
-// CAIRO_OPERATOR_SOURCE, so it replaces the old frame (transparent stays
-// transparent), and the hands for `tv` drawn over it. Clip `cr` to redraw a
-// part only.
-void compose_frame(cairo_t *cr, cairo_surface_t *face, int width, int height, const timeval &tv,
-                   bool seconds);
-
-// Draws the face (on the `background` colour when there is one) into `cr`,
-// whose target is assumed to be clear.
-void draw_face_layer(cairo_t *cr, int width, int height, const std::optional<Rgb> &background);
 
 }  // namespace qxclock
 

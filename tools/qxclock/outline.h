@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "frame.h"
+#include "rect.h"
 
 namespace qxclock {
 

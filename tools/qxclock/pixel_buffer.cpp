@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace qxclock {
 
@@ -29,14 +30,12 @@ bool cairo_compatible(const Visual *visual, int depth)
 
 }  // namespace
 
-std::unique_ptr<PixelBuffer> PixelBuffer::create(Display *display, Visual *visual, int depth,
-                                                 int width, int height, std::string &error)
+quillkit::Result<std::unique_ptr<PixelBuffer>> PixelBuffer::create(Display *display, Visual *visual,
+                                                                   int depth, int width, int height)
 {
-    if (!cairo_compatible(visual, depth)) {
-        error = "the screen's visual (depth " + std::to_string(depth) +
-                ") is not supported: qxclock needs 8 bits per colour channel";
-        return nullptr;
-    }
+    if (!cairo_compatible(visual, depth))
+        return quillkit::fail("the screen's visual (depth " + std::to_string(depth) +
+                              ") is not supported: qxclock needs 8 bits per colour channel");
     std::unique_ptr<PixelBuffer> buffer(new PixelBuffer(display, width, height));
     const cairo_format_t format = depth == 32 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
     const int stride = cairo_format_stride_for_width(format, width);
@@ -47,31 +46,25 @@ std::unique_ptr<PixelBuffer> PixelBuffer::create(Display *display, Visual *visua
             XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
                          reinterpret_cast<char *>(buffer->pixels_), static_cast<unsigned>(width),
                          static_cast<unsigned>(height), 32, stride);
-    if (!buffer->image_) {
-        error = "cannot allocate a " + std::to_string(width) + " x " + std::to_string(height) +
-                " image";
-        return nullptr;
-    }
-    if (buffer->image_->bits_per_pixel != 32) {
-        error = "the screen's pixel format is not supported: qxclock needs 32 bits per pixel";
-        return nullptr;
-    }
+    if (!buffer->image_)
+        return quillkit::fail("cannot allocate a " + std::to_string(width) + " x " +
+                              std::to_string(height) + " image");
+    if (buffer->image_->bits_per_pixel != 32)
+        return quillkit::fail(
+            "the screen's pixel format is not supported: qxclock needs 32 bits per pixel");
     // Our pixels are in the host's order; Xlib converts when the server's
     // differs.
     buffer->image_->byte_order = host_is_little_endian() ? LSBFirst : MSBFirst;
-    buffer->surface_ =
-        cairo_image_surface_create_for_data(buffer->pixels_, format, width, height, stride);
-    if (cairo_surface_status(buffer->surface_) != CAIRO_STATUS_SUCCESS) {
-        error = "cannot draw into the window's image";
-        return nullptr;
-    }
+    buffer->surface_.reset(
+        cairo_image_surface_create_for_data(buffer->pixels_, format, width, height, stride));
+    if (cairo_surface_status(buffer->surface_.get()) != CAIRO_STATUS_SUCCESS)
+        return quillkit::fail("cannot draw into the window's image");
     return buffer;
 }
 
 PixelBuffer::~PixelBuffer()
 {
-    if (surface_)
-        cairo_surface_destroy(surface_);
+    surface_.reset();  // before the pixels it draws into
     if (image_) {
         image_->data = nullptr;  // the pixels are not Xlib's to free
         XDestroyImage(image_);

@@ -10,9 +10,9 @@
 #include <cairo.h>
 
 #include <memory>
-#include <string>
 
-#include "frame.h"
+#include "cairo_ptr.h"
+#include "rect.h"
 
 namespace qxclock {
 
@@ -29,14 +29,14 @@ namespace qxclock {
 // order.
 class PixelBuffer {
 public:
-    // Returns null (with the reason in `error`) when no buffer can be made.
-    static std::unique_ptr<PixelBuffer> create(Display *display, Visual *visual, int depth,
-                                               int width, int height, std::string &error);
+    // Fails with the reason when no buffer can be made.
+    static quillkit::Result<std::unique_ptr<PixelBuffer>> create(Display *display, Visual *visual,
+                                                                 int depth, int width, int height);
     ~PixelBuffer();
     PixelBuffer(const PixelBuffer &) = delete;
     PixelBuffer &operator=(const PixelBuffer &) = delete;
 
-    cairo_surface_t *surface() const { return surface_; }
+    cairo_surface_t *surface() const { return surface_.get(); }
     int width() const { return width_; }
     int height() const { return height_; }
 
@@ -53,7 +53,7 @@ private:
     int width_, height_;
     unsigned char *pixels_ = nullptr;
     XImage *image_ = nullptr;
-    cairo_surface_t *surface_ = nullptr;
+    quillkit::SurfacePtr surface_;
 };
 
 }  // namespace qxclock

@@ -4,7 +4,7 @@
 #include <cairo.h>
 
 #include "cairo_ptr.h"
-#include "frame.h"
+#include "compose.h"
 #include "output_file.h"
 #include "qxdraw.h"
 

@@ -5,7 +5,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace qxclock {
 
@@ -68,13 +70,16 @@ bool ignored(int sig)
 
 }  // namespace
 
-StopSignals::StopSignals()
+quillkit::Result<std::unique_ptr<StopSignals>> StopSignals::start()
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    read_fd_ = fds[0];
-    write_fd_ = fds[1];
+        return quillkit::fail(std::string("cannot watch for signals: ") + std::strerror(errno));
+    return std::unique_ptr<StopSignals>(new StopSignals(fds[0], fds[1]));
+}
+
+StopSignals::StopSignals(int read_fd, int write_fd) : read_fd_(read_fd), write_fd_(write_fd)
+{
     g_stopping = 0;
     g_wake_fd = write_fd_;
     set_handler(SIGALRM, on_watchdog);
@@ -92,8 +97,6 @@ StopSignals::StopSignals()
 
 StopSignals::~StopSignals()
 {
-    if (read_fd_ < 0)
-        return;
     // Those left ignored stay ignored.
     for (int sig : kStopSignals)
         if (!ignored(sig))

@@ -2,6 +2,10 @@
 #ifndef QXCLOCK_STOP_SIGNALS_H
 #define QXCLOCK_STOP_SIGNALS_H
 
+#include <memory>
+
+#include "result.h"
+
 namespace qxclock {
 
 // While it lives, SIGINT and SIGTERM make fd() readable, so that the main
@@ -12,21 +16,23 @@ namespace qxclock {
 // (nohup, a background job) is left ignored.
 class StopSignals {
 public:
-    StopSignals();
+    // Starts watching; fails with "cannot watch for signals: REASON".
+    static quillkit::Result<std::unique_ptr<StopSignals>> start();
     // Puts back the default actions (ignored signals stay ignored) and
     // cancels a pending watchdog.
     ~StopSignals();
     StopSignals(const StopSignals &) = delete;
     StopSignals &operator=(const StopSignals &) = delete;
 
-    bool ok() const { return read_fd_ >= 0; }
     // Readable once a stop signal has come.
     int fd() const { return read_fd_; }
     bool stop_requested() const;
 
 private:
-    int read_fd_ = -1;
-    int write_fd_ = -1;
+    StopSignals(int read_fd, int write_fd);
+
+    int read_fd_;
+    int write_fd_;
 };
 
 constexpr unsigned kStopGraceSeconds = 2;

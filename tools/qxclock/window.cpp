@@ -16,10 +16,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "backdrop.h"
 #include "clock_window.h"
 #include "frame.h"
 #include "frame_clock.h"
@@ -33,10 +35,6 @@
 namespace qxclock {
 
 namespace {
-
-// The background of a window that cannot be translucent: a near-white that
-// keeps the grey ticks and the black hands visible.
-constexpr Rgb kLightBackground{0.96, 0.96, 0.96};
 
 std::int64_t now_microseconds(timeval &tv)
 {
@@ -54,49 +52,6 @@ struct EventSummary {
     Rect exposed;                     // in window coordinates
 };
 
-// How the clock's clear parts look.
-struct Look {
-    std::optional<Rgb> colour;  // opaque in this colour; none: transparent
-    bool shaped = false;        // left out of the window's shape
-};
-
-// The look of the clock's clear parts: the colour asked for; else, with a
-// 32-bit visual, transparent under a compositing manager and left out of the
-// window's shape without one (where the server has the Shape extension);
-// else light. Says once on stderr why it chose an opaque one itself.
-class Backdrop {
-public:
-    Backdrop(const std::optional<Rgb> &asked, bool argb_visual, bool shape)
-        : asked_(asked), argb_visual_(argb_visual), shape_(shape)
-    {
-    }
-    // Whether the look depends on the compositing manager.
-    bool follows_compositor() const { return !asked_ && argb_visual_; }
-    Look look(bool compositor);
-
-private:
-    std::optional<Rgb> asked_;
-    bool argb_visual_;
-    bool shape_;
-    bool said_ = false;
-};
-
-Look Backdrop::look(bool compositor)
-{
-    if (asked_)
-        return {asked_, false};
-    if (argb_visual_ && (compositor || shape_))
-        return {std::nullopt, !compositor};
-    if (!said_)
-        std::fputs(argb_visual_ ? "qxclock: no compositing manager is running; "
-                                  "the clock gets an opaque background\n"
-                                : "qxclock: the screen has no 32-bit visual with alpha; "
-                                  "using an opaque window\n",
-                   stderr);
-    said_ = true;
-    return {kLightBackground, false};
-}
-
 class WindowLoop {
 public:
     WindowLoop(XConnection &x, ClockWindow &window, WindowShape &shape, const StopSignals &signals,
@@ -106,17 +61,18 @@ public:
           height_(placement.height), rate_(frame_rate_for(width_, height_, seconds))
     {
     }
-    // Runs until the window is closed; returns the exit status.
-    int run();
+    // Runs until the window is closed; fails when the display cannot be
+    // used any more or the window is gone.
+    quillkit::Result<void> run();
 
 private:
     void pump_events(EventSummary &summary);
     void handle(const XEvent &event, EventSummary &summary);
     // The part of the window the clock is drawn in.
     Rect drawn_area() const;
-    bool ensure_buffer();
-    // Draws the frame for now and shows what changed; false on failure.
-    bool draw_frame(std::int64_t now, const timeval &tv);
+    quillkit::Result<void> ensure_buffer();
+    // Draws the frame for now and shows what changed.
+    quillkit::Result<void> draw_frame(std::int64_t now, const timeval &tv);
     // Shows `area` (window coordinates) from the buffer.
     void show(const Rect &area);
     // Gives the window the outline of the picture inside `changed` (buffer
@@ -126,8 +82,8 @@ private:
     // Lays the clock on the background for whether a compositing manager
     // runs now, drawing it all again.
     void follow_compositor();
-    // Waits for X, a signal or the next frame; false on a failed poll.
-    bool wait();
+    // Waits for X, a signal or the next frame.
+    quillkit::Result<void> wait();
 
     XConnection &x_;
     ClockWindow &window_;
@@ -213,20 +169,20 @@ void WindowLoop::pump_events(EventSummary &summary)
     }
 }
 
-bool WindowLoop::ensure_buffer()
+quillkit::Result<void> WindowLoop::ensure_buffer()
 {
     const Rect area = drawn_area();
     if (buffer_ && buffer_->width() == area.width && buffer_->height() == area.height)
-        return true;
+        return {};
     buffer_.reset();
     drawn_ = false;
     frame_.invalidate();
-    std::string error;
-    buffer_ = PixelBuffer::create(x_.get(), window_.visual(), window_.depth(), area.width,
-                                  area.height, error);
-    if (!buffer_)
-        std::fprintf(stderr, "qxclock: %s\n", error.c_str());
-    return buffer_ != nullptr;
+    quillkit::Result<std::unique_ptr<PixelBuffer>> buffer =
+        PixelBuffer::create(x_.get(), window_.visual(), window_.depth(), area.width, area.height);
+    if (!buffer)
+        return quillkit::fail(buffer.error());
+    buffer_ = std::move(*buffer);
+    return {};
 }
 
 void WindowLoop::show(const Rect &area)
@@ -263,17 +219,15 @@ void WindowLoop::reshape(const Damage &changed, bool whole)
         shape_.replace(areas, inside);
 }
 
-bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
+quillkit::Result<void> WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
 {
-    if (!ensure_buffer())
-        return false;
+    if (quillkit::Result<void> ready = ensure_buffer(); !ready)
+        return ready;
     const Rect drawn = drawn_area();
-    const std::optional<Damage> changed =
+    const quillkit::Result<Damage> changed =
         frame_.draw(buffer_->surface(), drawn.width, drawn.height, tv, seconds_);
-    if (!changed) {
-        std::fputs("qxclock: cannot draw the clock\n", stderr);
-        return false;
-    }
+    if (!changed)
+        return quillkit::fail(changed.error());
     const bool whole = !drawn_ || (changed->size() == 1 && changed->front().width == drawn.width &&
                                    changed->front().height == drawn.height);
     drawn_ = true;
@@ -292,7 +246,7 @@ bool WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
     show(exposed_);
     exposed_ = {};
     deadline_ = now + microseconds_to_next_frame(now, rate_);
-    return true;
+    return {};
 }
 
 void WindowLoop::follow_compositor()
@@ -311,13 +265,13 @@ void WindowLoop::follow_compositor()
     deadline_ = 0;
 }
 
-bool WindowLoop::wait()
+quillkit::Result<void> WindowLoop::wait()
 {
     // Sending can make Xlib read what the server sent meanwhile: then it is
     // queued in Xlib and the socket stays quiet. XPending flushes our
     // requests and says whether anything is queued; then there is no waiting.
     if (XPending(x_.get()) > 0)
-        return true;
+        return {};
     int timeout_ms = -1;  // unmapped: events only
     if (mapped_) {
         timeval tv;
@@ -326,30 +280,24 @@ bool WindowLoop::wait()
         timeout_ms = left > 0 ? static_cast<int>((left + 999) / 1000) : 0;
     }
     pollfd fds[2] = {{ConnectionNumber(x_.get()), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-    if (poll(fds, 2, timeout_ms) < 0 && errno != EINTR) {
-        std::perror("qxclock: poll");
-        return false;
-    }
-    return true;
+    if (poll(fds, 2, timeout_ms) < 0 && errno != EINTR)
+        return quillkit::fail(std::string("poll: ") + std::strerror(errno));
+    return {};
 }
 
-int WindowLoop::run()
+quillkit::Result<void> WindowLoop::run()
 {
     for (;;) {
         EventSummary events;
         pump_events(events);
         if (signals_.stop_requested() || events.close)
-            return 0;
+            return {};
         if (events.destroyed) {
             window_.forget();
-            std::fputs("qxclock: the window was destroyed by another client\n", stderr);
-            return 1;
+            return quillkit::fail("the window was destroyed by another client");
         }
-        const std::string error = x_.take_error();
-        if (!error.empty()) {
-            std::fprintf(stderr, "qxclock: %s\n", error.c_str());
-            return 1;
-        }
+        if (quillkit::Result<void> fine = x_.take_error(); !fine)
+            return fine;
         if (events.resized) {
             rate_ = frame_rate_for(width_, height_, seconds_);
             deadline_ = 0;
@@ -367,16 +315,23 @@ int WindowLoop::run()
             if (deadline_ - now > kMaxSecondsBetweenFrames * kMicrosecondsPerSecond)
                 deadline_ = 0;
             if (now >= deadline_ || !drawn_ || events.resized) {
-                if (!draw_frame(now, tv))
-                    return 1;
+                if (quillkit::Result<void> drawn = draw_frame(now, tv); !drawn)
+                    return drawn;
             } else if (!exposed_.empty()) {
                 show(exposed_);
                 exposed_ = {};
             }
         }
-        if (!wait())
-            return 1;
+        if (quillkit::Result<void> waited = wait(); !waited)
+            return waited;
     }
+}
+
+// Says what went wrong on stderr; returns `status`.
+int say(const std::string &message, int status)
+{
+    std::fprintf(stderr, "qxclock: %s\n", message.c_str());
+    return status;
 }
 
 }  // namespace
@@ -384,26 +339,23 @@ int WindowLoop::run()
 int run_window(const Options &opts, int argc, char **argv)
 {
     // Before anything else, so that a stop signal during start-up is seen.
-    StopSignals signals;
-    if (!signals.ok()) {
-        std::perror("qxclock: cannot watch for signals");
-        return 1;
-    }
-    XConnection x(opts.display);
-    if (!x.ok()) {
-        std::fprintf(stderr, "qxclock: cannot open display '%s'\n", x.name().c_str());
-        return 1;
-    }
+    const quillkit::Result<std::unique_ptr<StopSignals>> signals = StopSignals::start();
+    if (!signals)
+        return say(signals.error(), 1);
+    const quillkit::Result<std::unique_ptr<XConnection>> connection =
+        XConnection::open(opts.display);
+    if (!connection)
+        return say(connection.error(), 1);
+    XConnection &x = **connection;
     Display *display = x.get();
     const int screen = DefaultScreen(display);
     std::optional<Rgb> asked = opts.background_rgb;
     if (!opts.background_name.empty()) {
-        asked = x.lookup_colour(DefaultColormap(display, screen), opts.background_name);
-        if (!asked) {
-            std::fprintf(stderr, "qxclock: unknown colour '%s'\nTry 'qxclock --help'.\n",
-                         opts.background_name.c_str());
-            return 2;
-        }
+        const quillkit::Result<Rgb> colour =
+            x.lookup_colour(DefaultColormap(display, screen), opts.background_name);
+        if (!colour)
+            return say(colour.error() + "\nTry 'qxclock --help'.", 2);
+        asked = *colour;
     }
     const Placement placement =
         place_window(opts, DisplayWidth(display, screen), DisplayHeight(display, screen));
@@ -423,8 +375,9 @@ int run_window(const Options &opts, int argc, char **argv)
     }
     window.set_properties(placement, argc, argv);
     XMapWindow(display, window.id());
-    WindowLoop loop(x, window, shape, signals, backdrop, look, opts.show_seconds(), placement);
-    return loop.run();
+    WindowLoop loop(x, window, shape, **signals, backdrop, look, opts.show_seconds(), placement);
+    const quillkit::Result<void> ran = loop.run();
+    return ran ? 0 : say(ran.error(), 1);
 }
 
 }  // namespace qxclock

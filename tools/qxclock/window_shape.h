@@ -2,14 +2,11 @@
 #ifndef QXCLOCK_WINDOW_SHAPE_H
 #define QXCLOCK_WINDOW_SHAPE_H
 
-// Before Xlib, whose macro Status (for int) would otherwise rename quillkit's.
-#include "result.h"
-
 #include <X11/Xlib.h>
 
 #include <vector>
 
-#include "frame.h"
+#include "rect.h"
 
 namespace qxclock {
 

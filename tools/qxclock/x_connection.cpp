@@ -38,24 +38,26 @@ int on_io_error(Display *)
 
 }  // namespace
 
-XConnection::XConnection(const std::string &name)
+quillkit::Result<std::unique_ptr<XConnection>> XConnection::open(const std::string &name)
 {
-    name_ = XDisplayName(name.empty() ? nullptr : name.c_str());
+    const char *asked = name.empty() ? nullptr : name.c_str();
     XSetErrorHandler(on_x_error);
     XSetIOErrorHandler(on_io_error);
-    display_ = XOpenDisplay(name.empty() ? nullptr : name.c_str());
+    Display *display = XOpenDisplay(asked);
+    if (display == nullptr)
+        return quillkit::fail(std::string("cannot open display '") + XDisplayName(asked) + "'");
+    return std::unique_ptr<XConnection>(new XConnection(display));
 }
 
 XConnection::~XConnection()
 {
-    if (display_)
-        XCloseDisplay(display_);
+    XCloseDisplay(display_);
 }
 
-std::string XConnection::take_error()
+quillkit::Result<void> XConnection::take_error()
 {
     if (!g_errors.pending)
-        return "";
+        return {};
     g_errors.pending = false;
     const XErrorEvent &e = g_errors.first;
     char text[256] = "";
@@ -63,7 +65,7 @@ std::string XConnection::take_error()
     char line[400];
     std::snprintf(line, sizeof line, "X error %s (request %d.%d, resource 0x%lx)", text,
                   e.request_code, e.minor_code, e.resourceid);
-    return line;
+    return quillkit::fail(line);
 }
 
 namespace {
@@ -100,11 +102,11 @@ bool XConnection::is_compositor_change(const XEvent &event) const
     return fixes_event_base_ >= 0 && event.type == fixes_event_base_ + XFixesSelectionNotify;
 }
 
-std::optional<Rgb> XConnection::lookup_colour(Colormap colormap, const std::string &colour) const
+quillkit::Result<Rgb> XConnection::lookup_colour(Colormap colormap, const std::string &colour) const
 {
     XColor exact{};
     if (!XParseColor(display_, colormap, colour.c_str(), &exact))
-        return std::nullopt;
+        return quillkit::fail("unknown colour '" + colour + "'");
     return Rgb{exact.red / 65535.0, exact.green / 65535.0, exact.blue / 65535.0};
 }
 

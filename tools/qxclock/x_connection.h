@@ -7,14 +7,14 @@
 
 #include <X11/Xlib.h>
 
-#include <optional>
+#include <memory>
 #include <string>
 
 #include "options.h"
 
 namespace qxclock {
 
-// Opens the display `name` (empty: $DISPLAY) and closes it when it goes.
+// The connection to one display, closed when it goes.
 //
 // X errors do not end the program inside Xlib: the first one is kept, and
 // the main loop asks for it with take_error() and ends cleanly. Losing the
@@ -22,18 +22,18 @@ namespace qxclock {
 // error handler prints one line and ends the process with status 1.
 class XConnection {
 public:
-    explicit XConnection(const std::string &name);
+    // Opens the display `name` (empty: $DISPLAY); fails with "cannot open
+    // display 'NAME'", the name as Xlib resolves it.
+    static quillkit::Result<std::unique_ptr<XConnection>> open(const std::string &name);
     ~XConnection();
     XConnection(const XConnection &) = delete;
     XConnection &operator=(const XConnection &) = delete;
 
-    bool ok() const { return display_ != nullptr; }
     Display *get() const { return display_; }
-    // The display's name as Xlib resolves it, for messages.
-    const std::string &name() const { return name_; }
 
-    // The first X error since the last call, in one line; empty if none.
-    std::string take_error();
+    // Fails with the first X error since the last call, in one line; ok if
+    // none came.
+    quillkit::Result<void> take_error();
 
     // Whether a compositing manager runs on `screen`: it owns the selection
     // _NET_WM_CM_S<screen> while it does.
@@ -45,12 +45,14 @@ public:
     // Whether `event` is one of those.
     bool is_compositor_change(const XEvent &event) const;
 
-    // Looks up an X colour name (or any form XParseColor takes).
-    std::optional<Rgb> lookup_colour(Colormap colormap, const std::string &colour) const;
+    // Looks up an X colour name (or any form XParseColor takes); fails with
+    // "unknown colour 'COLOUR'".
+    quillkit::Result<Rgb> lookup_colour(Colormap colormap, const std::string &colour) const;
 
 private:
-    Display *display_ = nullptr;
-    std::string name_;
+    explicit XConnection(Display *display) : display_(display) {}
+
+    Display *display_;
     int fixes_event_base_ = -1;
 };
 
