@@ -104,6 +104,16 @@ void svg_cairo_get_size(svg_cairo_t *svgc, int *width, int *height);
 svg_cairo_status_t svg_cairo_render(svg_cairo_t *svgc, cairo_t *cr);
 svg_cairo_status_t svg_cairo_destroy(svg_cairo_t *svgc);
 
+/* ---- time, for snippets that animate ---- */
+
+/* The seconds of the animation for the frame being drawn: 0 until
+ * snippet_set_time sets it. Each thread has its own, so threads drawing
+ * different frames do not disturb each other. */
+double snippet_time(void);
+/* Sets the time snippet_time gives on this thread, for programs that draw
+ * frames; a value that is not finite (NaN, an infinity) sets 0. */
+void snippet_set_time(double seconds);
+
 /* ---- what the generated snippets.c defines (quillmake) ---- */
 
 extern int snippet_count;

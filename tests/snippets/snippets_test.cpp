@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -670,6 +671,30 @@ TEST(SnippetSetBgSvg, SkipsWhatItCannotReadWithAMessage)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
             EXPECT_EQ(word_at(img.surface(), x, y), 0u) << x << "," << y;
+}
+
+// Each thread has its own clock: two threads drawing frames at once read
+// back what each set, never the other's; a time that is not a number is 0.
+TEST(SnippetTime, IsThreadLocalAndFinite)
+{
+    EXPECT_EQ(snippet_time(), 0.0);
+    snippet_set_time(1.5);
+    double seen[2] = {-1, -1};
+    std::thread other([&] {
+        seen[0] = snippet_time();
+        snippet_set_time(7.25);
+        seen[1] = snippet_time();
+    });
+    other.join();
+    EXPECT_EQ(seen[0], 0.0);
+    EXPECT_EQ(seen[1], 7.25);
+    EXPECT_EQ(snippet_time(), 1.5);
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        snippet_set_time(2.0);
+        snippet_set_time(bad);
+        EXPECT_EQ(snippet_time(), 0.0) << bad;
+    }
+    snippet_set_time(0.0);
 }
 
 }  // namespace
