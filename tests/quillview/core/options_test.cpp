@@ -45,7 +45,10 @@ TEST(QuillviewOptions, MistakesNameTheArgument)
         {{"--list=yes"}, "option '--list' takes no value"},
         {{"--size=0"}, "invalid --size '0' (1 to 8192)"},
         {{"--size", "8193"}, "invalid --size '8193' (1 to 8192)"},
-        {{"--format=png,gif"}, "invalid --format 'png,gif' (a list of png, svg, pdf, html)"},
+        {{"--frames=0"}, "invalid --frames '0' (1 to 100000)"},
+        {{"--fps=-1"}, "invalid --fps '-1' (a number above 0, at most 1000)"},
+        {{"--fps", "1e3"}, "invalid --fps '1e3' (a number above 0, at most 1000)"},
+        {{"--format=png,gif"}, "invalid --format 'png,gif' (a list of png, svg, pdf, html, webp)"},
     };
     for (const auto &[args, message] : cases) {
         const quillkit::Result<Options> o = parse(args);

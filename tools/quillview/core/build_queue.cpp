@@ -21,7 +21,7 @@ JobOutcome run_job(const Job &job, Builder &builder, RenderClient &renderer)
     if ((code.object.empty() && code.module.empty()) || job.size <= 0)
         return outcome;
     quillkit::Result<RenderReply> drawn =
-        renderer.render(code, job.folder, job.size, RenderKind::kPixels);
+        renderer.render(code, job.folder, job.size, RenderKind::kPixels, job.time);
     if (drawn && drawn->status == RenderStatus::kDoesNotCompile) {
         outcome.built.ok = false;
         outcome.built.module.clear();

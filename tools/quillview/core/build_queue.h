@@ -32,6 +32,7 @@ struct Job {
     std::string source;  // the text to build or check
     SnippetCode code;    // what to draw, for kDraw
     int size = 0;        // the picture side; 0: build only
+    double time = 0;     // the animation's time to draw
 };
 
 struct JobOutcome {

@@ -16,116 +16,14 @@
 
 #include "builder.h"
 #include "diagnostics.h"
+#include "export_snippet.h"
 #include "gallery_page.h"
-#include "output_file.h"
 #include "render_client.h"
 
 namespace quillview {
 
 namespace fs = std::filesystem;
 using quillkit::Status;
-
-namespace {
-
-// A file an export reads: a snippet, or a file a snippet names.
-struct Input {
-    std::string shown;
-    struct stat st;
-};
-
-// The files `text` names in string literals that exist in `folder`: the
-// backgrounds a snippet draws (snippet_set_bg_png (cr, "logo.png")).
-void add_named_files(const std::string &text, const fs::path &folder, std::vector<Input> &inputs)
-{
-    for (std::size_t open = text.find('"'); open != std::string::npos;) {
-        const std::size_t close = text.find('"', open + 1);
-        if (close == std::string::npos)
-            break;
-        const std::string literal = text.substr(open + 1, close - open - 1);
-        Input in{literal, {}};
-        if (!literal.empty() && literal.find('\\') == std::string::npos &&
-            stat((folder / literal).c_str(), &in.st) == 0 && S_ISREG(in.st.st_mode))
-            inputs.push_back(in);
-        open = text.find('"', close + 1);
-    }
-}
-
-std::vector<Input> export_inputs(const std::vector<SnippetFile> &snippets)
-{
-    std::vector<Input> inputs;
-    for (const SnippetFile &s : snippets) {
-        Input in{s.path, {}};
-        if (stat(s.path.c_str(), &in.st) == 0)
-            inputs.push_back(in);
-        if (quillkit::Result<std::string> text = read_text(s.path))
-            add_named_files(*text, s.folder, inputs);
-    }
-    return inputs;
-}
-
-Status write_file(const fs::path &path, const std::string &bytes, const std::vector<Input> &inputs)
-{
-    for (const Input &in : inputs)
-        if (quillkit::OutputFile::names_file(path.string(), in.st))
-            return quillkit::fail("refusing to write '" + path.string() + "': it is '" + in.shown +
-                                  "', which the export reads");
-    quillkit::OutputFile out(path.string());
-    if (Status s = out.open(); !s)
-        return s;
-    out.write(bytes);
-    return out.commit();
-}
-
-void export_one(const Options &opts, const SnippetFile &s, int slot, Builder &builder,
-                RenderClient &renderer, const std::vector<Input> &inputs, ExportOutcome &o)
-{
-    quillkit::Result<std::string> text = read_text(s.path);
-    if (!text) {
-        o.failure = text.error();
-        return;
-    }
-    o.source = *text;
-    // Whichever path draws, what the C compiler rejects fails the export.
-    BuildResult built = builder.build(slot, s.name, o.source);
-    if (built.ok && builder.in_memory()) {
-        const BuildResult checked = builder.check(slot, s.name, o.source);
-        if (!checked.ok)
-            built = checked;
-    }
-    if (!built.ok) {
-        o.failure =
-            "does not compile: " + first_error(built.diagnostics, built.log, s.name + ".cairo",
-                                               "the C compiler failed without a message");
-        return;
-    }
-    std::error_code ec;
-    const std::string folder = fs::absolute(s.folder, ec).string();
-    const int size = opts.size > 0 ? opts.size : kDefaultExportSize;
-    for (const auto &[wanted, kind, ext, flag] :
-         {std::tuple{opts.formats.png, RenderKind::kPng, ".png", &o.png},
-          std::tuple{opts.formats.svg, RenderKind::kSvg, ".svg", &o.svg},
-          std::tuple{opts.formats.pdf, RenderKind::kPdf, ".pdf", &o.pdf}}) {
-        if (!wanted)
-            continue;
-        quillkit::Result<RenderReply> r =
-            renderer.render(SnippetCode{built.object, built.module}, folder, size, kind);
-        if (!r || r->status != RenderStatus::kDrawn) {
-            o.failure =
-                !r ? r.error()
-                   : "does not compile with libtcc: " + r->failure.substr(0, r->failure.find('\n'));
-            return;
-        }
-        if (Status written =
-                write_file(fs::path(opts.export_dir) / (o.file + ext), r->file, inputs);
-            !written) {
-            o.failure = written.error();
-            return;
-        }
-        *flag = true;
-    }
-}
-
-}  // namespace
 
 std::vector<std::string> export_names(const std::vector<SnippetFile> &snippets)
 {
@@ -206,7 +104,7 @@ int run_export(const Options &opts, const std::vector<SnippetFile> &snippets)
         return 1;
     }
     const std::vector<std::string> names = export_names(snippets);
-    const std::vector<Input> inputs = export_inputs(snippets);
+    const std::vector<ExportInput> inputs = export_inputs(snippets);
     std::vector<ExportOutcome> outcomes(snippets.size());
     for (std::size_t i = 0; i < snippets.size(); i++) {
         outcomes[i].name = snippets[i].name;
@@ -230,8 +128,8 @@ int run_export(const Options &opts, const std::vector<SnippetFile> &snippets)
         threads.emplace_back([&, w] {
             RenderClient renderer;
             for (std::size_t i = next++; i < snippets.size(); i = next++)
-                export_one(opts, snippets[i], static_cast<int>(i), *builders[w].value(), renderer,
-                           inputs, outcomes[i]);
+                export_snippet(opts, snippets[i], static_cast<int>(i), *builders[w].value(),
+                               renderer, inputs, outcomes[i]);
         });
     for (std::thread &t : threads)
         t.join();
@@ -244,8 +142,8 @@ int run_export(const Options &opts, const std::vector<SnippetFile> &snippets)
     }
     if (opts.formats.html) {
         const int size = opts.size > 0 ? opts.size : kDefaultExportSize;
-        if (Status s = write_file(fs::path(opts.export_dir) / "index.html",
-                                  gallery_page(outcomes, size), inputs);
+        if (Status s = write_export_file(fs::path(opts.export_dir) / "index.html",
+                                         gallery_page(outcomes, size), inputs);
             !s) {
             std::fprintf(stderr, "quillview: %s\n", s.error().c_str());
             status = 1;

@@ -13,7 +13,9 @@ struct ExportOutcome {
     std::string file;     // the base name of its files (see export_names)
     std::string source;   // its text
     std::string failure;  // empty when it drew
-    bool png = false, svg = false, pdf = false;
+    bool png = false, svg = false, pdf = false, webp = false;
+    int frames = 0;         // files of so many frames (NAME-0000.png...); 0: one picture
+    bool animated = false;  // its text asks for snippet_time
 };
 
 // The page: one figure a snippet, its picture, links to its files, its

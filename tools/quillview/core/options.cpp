@@ -13,33 +13,49 @@ using quillkit::Result;
 
 namespace {
 
-enum OptionId { kExport, kFormat, kSize, kList, kHelp, kVersion, kRenderServer };
+enum OptionId { kExport, kFormat, kSize, kFrames, kFps, kList, kHelp, kVersion, kRenderServer };
 
 constexpr quillkit::OptionSpec kOptions[] = {
     {"export", '\0', true, kExport, "a folder"},
     {"format", '\0', true, kFormat, "a list of formats"},
     {"size", '\0', true, kSize, "a number of pixels"},
+    {"frames", '\0', true, kFrames, "a number of frames"},
+    {"fps", '\0', true, kFps, "a number of frames a second"},
     {"list", '\0', false, kList},
     {"help", '\0', false, kHelp},
     {"version", '\0', false, kVersion},
     {"render-server", '\0', true, kRenderServer},
 };
 
-bool parse_size(const std::string &text, int &size)
+// A whole number from 1 to `max`.
+bool parse_count(const std::string &text, int max, int &count)
 {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     errno = 0;
     const long v = std::strtol(text.c_str(), nullptr, 10);
-    if (errno != 0 || v < 1 || v > kMaxSize)
+    if (errno != 0 || v < 1 || v > max)
         return false;
-    size = static_cast<int>(v);
+    count = static_cast<int>(v);
+    return true;
+}
+
+// A number of frames a second, above 0 and at most kMaxFps.
+bool parse_fps(const std::string &text, double &fps)
+{
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+        return false;
+    char *end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !(v > 0) || v > kMaxFps)
+        return false;
+    fps = v;
     return true;
 }
 
 bool parse_formats(const std::string &text, Formats &formats)
 {
-    formats = Formats{false, false, false, false};
+    formats = Formats{false, false, false, false, false};
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = text.find(',', start);
@@ -52,6 +68,8 @@ bool parse_formats(const std::string &text, Formats &formats)
             formats.pdf = true;
         else if (item == "html")
             formats.html = true;
+        else if (item == "webp")
+            formats.webp = true;
         else
             return false;
         if (comma == std::string::npos)
@@ -79,12 +97,22 @@ Result<Options> parse_options(int argc, const char *const *argv)
             break;
         case kFormat:
             if (!parse_formats(o.value, opts.formats))
-                return fail("invalid --format '" + o.value + "' (a list of png, svg, pdf, html)");
+                return fail("invalid --format '" + o.value +
+                            "' (a list of png, svg, pdf, html, webp)");
             break;
         case kSize:
-            if (!parse_size(o.value, opts.size))
+            if (!parse_count(o.value, kMaxSize, opts.size))
                 return fail("invalid --size '" + o.value + "' (1 to " + std::to_string(kMaxSize) +
                             ")");
+            break;
+        case kFrames:
+            if (!parse_count(o.value, kMaxFrames, opts.frames))
+                return fail("invalid --frames '" + o.value + "' (1 to " +
+                            std::to_string(kMaxFrames) + ")");
+            break;
+        case kFps:
+            if (!parse_fps(o.value, opts.fps))
+                return fail("invalid --fps '" + o.value + "' (a number above 0, at most 1000)");
             break;
         case kList:
             opts.mode = Mode::kList;
@@ -113,7 +141,8 @@ Result<Options> parse_options(int argc, const char *const *argv)
 const char *usage_text()
 {
     return "Usage: quillview [SNIPPET.cairo... | FOLDER]\n"
-           "       quillview --export=DIR [--format=png,svg,pdf,html] [--size=N] [SNIPPETS...]\n"
+           "       quillview --export=DIR [--format=png,svg,pdf,html,webp] [--size=N]\n"
+           "                 [--frames=N [--fps=F]] [SNIPPETS...]\n"
            "       quillview --list [SNIPPETS...]\n"
            "A live playground for cairo snippets: each snippet drawn beside its source,\n"
            "redrawn whenever its file changes or its text is edited.\n"
@@ -121,7 +150,11 @@ const char *usage_text()
            "\n"
            "  --export=DIR   write NAME.png, NAME.svg, NAME.pdf and index.html into DIR\n"
            "                 (no display needed)\n"
-           "  --format=LIST  what --export writes, from png,svg,pdf,html (default all)\n"
+           "  --format=LIST  what --export writes, from png,svg,pdf,html,webp (default\n"
+           "                 png,svg,pdf,html; webp: an animated WebP a snippet)\n"
+           "  --frames=N     export N frames of each snippet's animation, frame k at\n"
+           "                 time k / F, as NAME-0000.png, NAME-0001.png and so on\n"
+           "  --fps=F        frames a second of --frames and WebP (default 30)\n"
            "  --size=N       picture side in pixels, 1 to 8192 (export: 512; window:\n"
            "                 follows the canvas)\n"
            "  --list         print the snippets' names, one a line\n"

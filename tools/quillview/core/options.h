@@ -14,17 +14,23 @@ enum class Mode { kWindow, kExport, kList, kHelp, kVersion, kRenderServer };
 // The picture formats of an export; the gallery page is one more.
 struct Formats {
     bool png = true, svg = true, pdf = true, html = true;
+    bool webp = false;  // an animated WebP a snippet
 };
 
 constexpr int kDefaultExportSize = 512;
+constexpr int kMaxFrames = 100000;
+constexpr double kDefaultFps = 30;
+constexpr double kMaxFps = 1000;
 constexpr int kMaxSize = 8192;
 
 struct Options {
     Mode mode = Mode::kWindow;
     std::string export_dir;
     Formats formats;
-    int size = 0;           // 0: the export's default, or the window's canvas
-    int render_parent = 0;  // the hidden --render-server=PID: who asks for pictures
+    int size = 0;              // 0: the export's default, or the window's canvas
+    int frames = 0;            // --frames: frames of an animation to export; 0: one picture
+    double fps = kDefaultFps;  // --fps: frames a second
+    int render_parent = 0;     // the hidden --render-server=PID: who asks for pictures
     std::vector<std::string> operands;
 };
 

@@ -105,12 +105,13 @@ Status RenderClient::send(const RenderRequest &request)
 }
 
 Result<RenderReply> RenderClient::render(const SnippetCode &code, const std::string &folder,
-                                         int size, RenderKind kind)
+                                         int size, RenderKind kind, double time)
 {
     RenderRequest request;
     request.serial = ++serial_;
     request.kind = kind;
     request.size = size;
+    request.time = time;
     request.object = code.object;
     request.module = code.module;
     request.folder = folder;

@@ -36,7 +36,7 @@ public:
     // wrote into the channel. A module that does not compile in memory comes
     // back as a reply of status kDoesNotCompile, with the messages.
     quillkit::Result<RenderReply> render(const SnippetCode &code, const std::string &folder,
-                                         int size, RenderKind kind);
+                                         int size, RenderKind kind, double time = 0);
     // Stops the render process (from any thread); the next request starts one.
     void interrupt();
 

@@ -23,6 +23,7 @@ namespace {
 
 struct RequestHeader {
     std::uint32_t serial, kind, size, object_len, module_len, folder_len;
+    double time;
 };
 
 bool is_kind(std::uint32_t kind)
@@ -79,7 +80,8 @@ Status write_request(int fd, const RenderRequest &request)
                                static_cast<std::uint32_t>(request.size),
                                static_cast<std::uint32_t>(request.object.size()),
                                static_cast<std::uint32_t>(request.module.size()),
-                               static_cast<std::uint32_t>(request.folder.size())};
+                               static_cast<std::uint32_t>(request.folder.size()),
+                               request.time};
     for (const std::string *part : {&request.object, &request.module, &request.folder})
         if (part->size() > (part == &request.module ? kMaxRequestModule : kMaxRequestPath))
             return fail("a render request too long to send");
@@ -146,6 +148,7 @@ Result<RenderRequest> read_request(int fd)
     request.serial = header.serial;
     request.kind = static_cast<RenderKind>(header.kind);
     request.size = static_cast<int>(header.size);
+    request.time = header.time;
     request.object.resize(header.object_len);
     request.module.resize(header.module_len);
     request.folder.resize(header.folder_len);

@@ -40,6 +40,7 @@ struct RenderRequest {
     std::uint32_t serial = 0;
     RenderKind kind = RenderKind::kPixels;
     int size = 0;
+    double time = 0;     // the animation's time, for snippet_time
     std::string object;  // the snippet's compiled object, or
     std::string module;  // the module's C text, compiled in memory (libtcc)
     std::string folder;  // where its background files are

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include <quillkit/qxdraw.h>
 #include <quillkit/snippets.h>
 
 #include "builder.h"
@@ -47,14 +48,18 @@ void serve_renders(int fd, pid_t parent, const Limits &limits)
     const rlimit memory{limits.render_memory, limits.render_memory};
     setrlimit(RLIMIT_AS, &memory);
 #endif
-    // The snippets' objects take the runtime's functions from this process:
+    // The snippets' code takes the runtime's and the clock's functions from
+    // this process:
     // name them (through volatile, which the compiler cannot see through),
     // so that the runtime is loaded even by a linker that drops libraries
     // nothing calls.
     volatile RuntimeCall runtime_calls[] = {reinterpret_cast<RuntimeCall>(&read_png_argb32),
                                             reinterpret_cast<RuntimeCall>(&cairo_show_surface),
                                             reinterpret_cast<RuntimeCall>(&svg_cairo_create),
-                                            reinterpret_cast<RuntimeCall>(&cairo_rectangle_round)};
+                                            reinterpret_cast<RuntimeCall>(&cairo_rectangle_round),
+                                            reinterpret_cast<RuntimeCall>(&snippet_time),
+                                            reinterpret_cast<RuntimeCall>(&qxface_draw),
+                                            reinterpret_cast<RuntimeCall>(&qxhand_draw)};
     if (runtime_calls[0] == nullptr)
         _exit(1);
     // Modules compiled in memory find the kit's headers where the builder

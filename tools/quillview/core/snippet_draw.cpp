@@ -11,6 +11,8 @@
 #include <cstring>
 #include <memory>
 
+#include <quillkit/snippets.h>
+
 #include "cairo_ptr.h"
 #include "memory_compiler.h"
 #include "read_exact.h"
@@ -111,6 +113,7 @@ void draw_snippet(const RenderRequest &request, const std::vector<std::string> &
     }
     const int size = request.size;
     quillkit::SurfacePtr surface = make_surface(request.kind, size, reply.file);
+    snippet_set_time(request.time);
     cairo_status_t status;
     StderrCapture capture;
     {
