@@ -49,6 +49,12 @@ Status RenderClient::start()
     // Whatever a snippet prints goes to standard error, away from the replies.
     spec.capture_output = false;
     spec.descriptors = {{theirs.get(), kRenderServerFd}};
+    if (!shared_) {
+        if (Result<SharedPixels> made = SharedPixels::create())
+            shared_.emplace(std::move(made.value()));
+    }
+    if (shared_)
+        spec.descriptors.emplace_back(shared_->fd(), kSharedPixelsFd);
     Result<quillkit::ChildProcess> child = spawner_.start(spec);
     if (!child)
         return fail("cannot start the render process: " + child.error());
@@ -138,6 +144,15 @@ Result<RenderReply> RenderClient::render(const SnippetCode &code, const std::str
     }
     if (reply->status == RenderStatus::kFailed)
         return fail(reply->failure);
+    if (reply->in_shared_memory) {
+        if (!shared_) {
+            stop();
+            return fail(kChannelForged);
+        }
+        const auto *first = reinterpret_cast<const std::uint32_t *>(shared_->data());
+        reply->pixels.assign(first, first + static_cast<std::size_t>(size) * size);
+        reply->in_shared_memory = false;
+    }
     return reply;
 }
 

@@ -16,6 +16,7 @@
 #include "owned_fd.h"
 #include "render_protocol.h"
 #include "result.h"
+#include "shared_pixels.h"
 #include "spawn_thread.h"
 
 namespace quillview {
@@ -51,6 +52,7 @@ private:
     quillkit::OwnedFd socket_;
     std::atomic<pid_t> pid_{0};
     std::uint32_t serial_ = 0;
+    std::optional<SharedPixels> shared_;  // the pixels' memory, made once
     SpawnThread spawner_;
 };
 

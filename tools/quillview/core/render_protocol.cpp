@@ -67,8 +67,10 @@ Status check_reply(const ReplyHeader &header, const RenderRequest &request)
         header.height != static_cast<std::uint32_t>(request.size))
         return fail("the render process sent a picture of another size");
     const std::uint64_t pixels_len = std::uint64_t{header.width} * header.height * 4;
-    if (request.kind == RenderKind::kPixels ? header.payload_len != pixels_len
-                                            : header.payload_len > kMaxReplyFile)
+    // Pixels come with the reply, or (a payload of 0) in shared memory.
+    if (request.kind == RenderKind::kPixels
+            ? header.payload_len != pixels_len && header.payload_len != 0
+            : header.payload_len > kMaxReplyFile)
         return fail("the render process sent a picture of the wrong length");
     return {};
 }
@@ -119,6 +121,7 @@ Result<RenderReply> read_reply_body(int fd, const ReplyHeader &header, const Ren
     reply.failure.resize(header.message_len);
     void *payload = nullptr;
     if (request.kind == RenderKind::kPixels) {
+        reply.in_shared_memory = reply.status == RenderStatus::kDrawn && header.payload_len == 0;
         reply.pixels.resize(header.payload_len / 4);
         payload = reply.pixels.data();
     } else {

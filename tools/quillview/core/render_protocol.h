@@ -66,7 +66,8 @@ struct RenderReply {
     RenderStatus status = RenderStatus::kFailed;
     int width = 0, height = 0;
     std::string failure;                // why there is no picture
-    std::vector<std::uint32_t> pixels;  // kPixels
+    std::vector<std::uint32_t> pixels;  // kPixels, unless...
+    bool in_shared_memory = false;      // ...they are in the shared pixels' memory
     std::string file;                   // kPng, kSvg, kPdf: the file's bytes
     double load_ms = 0, draw_ms = 0;
 };

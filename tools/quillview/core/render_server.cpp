@@ -16,6 +16,7 @@
 #include "builder.h"
 #include "render_guards.h"
 #include "render_protocol.h"
+#include "shared_pixels.h"
 #include "snippet_draw.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -66,6 +67,9 @@ void serve_renders(int fd, pid_t parent, const Limits &limits)
     // does.
     const quillkit::Result<std::vector<std::string>> found = find_include_dirs();
     const std::vector<std::string> include_dirs = found ? *found : std::vector<std::string>{};
+    // Pictures for the window go into the memory quillview shares, when it
+    // handed some over.
+    quillkit::Result<SharedPixels> shared = SharedPixels::adopt(kSharedPixelsFd);
     for (;;) {
         quillkit::Result<RenderRequest> request = read_request(fd);
         if (!request)
@@ -74,7 +78,7 @@ void serve_renders(int fd, pid_t parent, const Limits &limits)
         reply.serial = request->serial;
         reply.kind = request->kind;
         limit_cpu(limits.render_seconds);
-        draw_snippet(*request, include_dirs, reply);
+        draw_snippet(*request, include_dirs, shared ? shared->data() : nullptr, reply);
         kill_strays();
         if (!write_reply(fd, reply))
             break;

@@ -77,7 +77,7 @@ void copy_pixels(cairo_surface_t *surface, int size, RenderReply &reply)
 }  // namespace
 
 void draw_snippet(const RenderRequest &request, const std::vector<std::string> &include_dirs,
-                  RenderReply &reply)
+                  unsigned char *shared, RenderReply &reply)
 {
     if (chdir(request.folder.c_str()) != 0) {
         reply.failure = "cannot enter the folder '" + request.folder + "': " + std::strerror(errno);
@@ -112,7 +112,13 @@ void draw_snippet(const RenderRequest &request, const std::vector<std::string> &
         return;
     }
     const int size = request.size;
-    quillkit::SurfacePtr surface = make_surface(request.kind, size, reply.file);
+    const bool in_shared = shared != nullptr && request.kind == RenderKind::kPixels;
+    if (in_shared)
+        std::memset(shared, 0, static_cast<std::size_t>(size) * size * 4);
+    quillkit::SurfacePtr surface = in_shared
+                                       ? quillkit::SurfacePtr(cairo_image_surface_create_for_data(
+                                             shared, CAIRO_FORMAT_ARGB32, size, size, size * 4))
+                                       : make_surface(request.kind, size, reply.file);
     snippet_set_time(request.time);
     cairo_status_t status;
     StderrCapture capture;
@@ -139,6 +145,8 @@ void draw_snippet(const RenderRequest &request, const std::vector<std::string> &
         status = cairo_surface_write_to_png_stream(surface.get(), &append_bytes, &reply.file);
         if (status != CAIRO_STATUS_SUCCESS)
             reply.failure = std::string("cannot encode the PNG: ") + cairo_status_to_string(status);
+    } else if (in_shared) {
+        cairo_surface_flush(surface.get());
     } else if (request.kind == RenderKind::kPixels) {
         copy_pixels(surface.get(), size, reply);
     }

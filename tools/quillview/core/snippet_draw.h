@@ -12,8 +12,10 @@ namespace quillview {
 
 // Draws what `request` names into `reply` (its serial and kind already set),
 // compiling a module in memory against the headers in `include_dirs`.
+// Pixels go into `shared` (room for the largest picture) when given, else
+// into the reply.
 void draw_snippet(const RenderRequest &request, const std::vector<std::string> &include_dirs,
-                  RenderReply &reply);
+                  unsigned char *shared, RenderReply &reply);
 
 }  // namespace quillview
 
