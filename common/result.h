@@ -63,7 +63,12 @@ private:
     bool failed_ = false;
 };
 
+// Xlib defines Status as a macro: keep it out of this name, wherever this
+// header is included from.
+#pragma push_macro("Status")
+#undef Status
 using Status = Result<void>;
+#pragma pop_macro("Status")
 
 }  // namespace quillkit
 
