@@ -11,7 +11,7 @@ packages=(
   xvfb xcompmgr x11-utils x11-apps xxd fonts-dejavu-core
   lintian dpkg-dev file man-db meson desktop-file-utils
   libgtk-4-dev libgtksourceview-5-dev chromium
-  libtcc-dev tcc libwebp-dev webp xdotool
+  libtcc-dev tcc libwebp-dev webp xdotool libxtst-dev dbus-daemon
 )
 
 missing=()
