@@ -98,7 +98,7 @@ Application::Application()
 
 Application::~Application()
 {
-    windows_.clear();
+    on_shutdown(G_APPLICATION(app_), this);
     if (drop_source_ != 0)
         g_source_remove(drop_source_);
     if (shortcuts_ != nullptr)
@@ -145,13 +145,14 @@ gboolean Application::on_drop_closed(gpointer data)
 {
     auto *self = static_cast<Application *>(data);
     self->drop_source_ = 0;
-    for (Window *closed : self->closed_)
+    std::vector<Window *> closed;
+    closed.swap(self->closed_);
+    for (Window *window : closed)
         for (auto it = self->windows_.begin(); it != self->windows_.end(); ++it)
-            if (it->get() == closed) {
+            if (it->get() == window) {
                 self->windows_.erase(it);
                 break;
             }
-    self->closed_.clear();
     return G_SOURCE_REMOVE;
 }
 
@@ -228,7 +229,13 @@ int Application::on_command_line(GApplication *, GApplicationCommandLine *line, 
 void Application::on_shutdown(GApplication *, gpointer data)
 {
     // Each window stops its job and removes its builder's private folder.
-    static_cast<Application *>(data)->windows_.clear();
+    // Waiting for a job runs the main loop, and with it on_drop_closed: the
+    // windows are out of windows_ by then.
+    auto *self = static_cast<Application *>(data);
+    std::vector<std::unique_ptr<Window>> windows = std::move(self->windows_);
+    self->windows_.clear();
+    self->closed_.clear();
+    windows.clear();
 }
 
 void Application::on_action(GSimpleAction *action, GVariant *, gpointer data)
