@@ -2,7 +2,8 @@
 // driven through XTest as a user would and read back from the X server:
 // Ctrl+? opens the shortcuts window, the primary menu's Grid shows every
 // snippet, Ctrl+S and Alt+Down work while the editor has the focus, and a
-// second quillview opens its window in the first one's process.
+// second quillview opens its window in the first one's process, which
+// closes on its own.
 // gtest before Xlib, whose macros (None, Bool) would break its templates.
 #include <gtest/gtest.h>
 
@@ -270,6 +271,31 @@ protected:
         return image;
     }
 
+    // Asks window `w` to close, as a window manager does.
+    void close_window(Window w) const
+    {
+        Display *dpy = server_.display();
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.format = 32;
+        e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+        e.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(dpy, w, False, NoEventMask, &e);
+        XSync(dpy, False);
+    }
+
+    // The windows' private folders (quillview-PID-XXXXXX in TMPDIR).
+    int private_folders() const
+    {
+        int n = 0;
+        for (const auto &entry : fs::directory_iterator(dir_ / "tmp"))
+            n += entry.is_directory() &&
+                 entry.path().filename().string().rfind("quillview-", 0) == 0;
+        return n;
+    }
+
     // Presses and releases the key of `sym` with `modifiers` held (and Shift
     // when the key gives `sym` only shifted), as the keyboard would.
     void key(KeySym sym, std::vector<KeySym> modifiers = {}) const
@@ -413,6 +439,15 @@ TEST_F(QuillviewKeys, SecondQuillviewOpensItsWindowInTheFirst)
         },
         kWaitMs))
         << grab(c).count(0x0000ff) << read_file(dir_ / "stderr.txt");
+
+    // Closed, it goes with its private folder; the first window stays.
+    ASSERT_EQ(private_folders(), 2);
+    close_window(c);
+    EXPECT_TRUE(wait_until(
+        [&] { return find_window("c — quillview") == None && private_folders() == 1; }, kWaitMs))
+        << private_folders();
+    EXPECT_TRUE(view_->running());
+    EXPECT_EQ(find_window("a — quillview"), win_);
 
     // A mistake is the second one's, on its standard error.
     const RunResult wrong =
