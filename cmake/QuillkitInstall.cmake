@@ -3,7 +3,8 @@
 #
 #   runtime       the shared libraries                         libquillkit1
 #   development   headers, static archives, .so links,         libquillkit-dev
-#                 pkg-config files, the CMake package
+#                 pkg-config files, the CMake package, the
+#                 libraries' manual pages (sections 3 and 7)
 #   tools         quillmake and the programs of tools/         quillkit-tools
 #                 (with desktop entries), their manual pages
 include(CMakePackageConfigHelpers)
@@ -29,6 +30,11 @@ install(TARGETS quillkit_quillmake EXPORT quillkit-tools-targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
 get_property(manpages GLOBAL PROPERTY QUILLKIT_MANPAGES)
 install(FILES ${manpages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tools)
+# The libraries' manual pages (man/: a page for each call in section 3, and
+# the overview quillkit(7)) go with the headers they document.
+include(${PROJECT_SOURCE_DIR}/man/manpages.cmake)
+install(FILES ${QUILLKIT_MAN3_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT development)
+install(FILES ${QUILLKIT_MAN7_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man7 COMPONENT development)
 
 install(EXPORT quillkit-targets NAMESPACE quillkit:: DESTINATION ${QUILLKIT_CMAKE_DIR}
   COMPONENT development)

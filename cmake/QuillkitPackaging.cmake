@@ -88,8 +88,10 @@ library: an analogue clock, two path shapes, the lookup of an ARGB visual
 for translucent X11 windows, and the runtime of generated snippet modules.
 
 This package contains the headers, the static libraries, the pkg-config
-files (quillkit-clock, quillkit-shapes, quillkit-x11, quillkit-snippets) and
-the CMake package (find_package(quillkit)) with quillkit_add_snippets().")
+files (quillkit-clock, quillkit-shapes, quillkit-x11, quillkit-snippets),
+the CMake package (find_package(quillkit)) with quillkit_add_snippets(), and
+the manual pages of the library calls (section 3) with the overview
+quillkit(7).")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME quillkit-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION graphics)
