@@ -10,6 +10,38 @@
 # <quillkit/qxdraw.h> or <qxdraw.h>.
 set(QUILLKIT_BUILD_INCLUDEDIR ${PROJECT_BINARY_DIR}/include)
 
+# QUILLKIT_DEB_HARDENING: compile and link with the flags dpkg-buildflags
+# gives a Debian package build, with every hardening feature on
+# (DEB_BUILD_MAINT_OPTIONS=hardening=+all, before any the environment sets):
+# fortified libc calls, stack protector, -z relro and -z now. What debhelper
+# passes through CFLAGS, CXXFLAGS, CPPFLAGS and LDFLAGS, for `cpack -G DEB`.
+option(QUILLKIT_DEB_HARDENING "Build with Debian's hardening flags from dpkg-buildflags (for packages)" OFF)
+if(QUILLKIT_DEB_HARDENING)
+  find_program(QUILLKIT_DPKG_BUILDFLAGS dpkg-buildflags)
+  if(NOT QUILLKIT_DPKG_BUILDFLAGS)
+    message(FATAL_ERROR "QUILLKIT_DEB_HARDENING needs dpkg-buildflags (Debian package dpkg-dev)")
+  endif()
+  foreach(kind CFLAGS CXXFLAGS CPPFLAGS LDFLAGS)
+    # Run in the source folder: its -ffile-prefix-map maps that folder to ".".
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -E env
+        "DEB_BUILD_MAINT_OPTIONS=hardening=+all $ENV{DEB_BUILD_MAINT_OPTIONS}"
+        ${QUILLKIT_DPKG_BUILDFLAGS} --get ${kind}
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+      RESULT_VARIABLE status OUTPUT_VARIABLE deb_${kind} OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR "dpkg-buildflags --get ${kind} failed (${status})")
+    endif()
+  endforeach()
+  string(APPEND CMAKE_C_FLAGS " ${deb_CFLAGS} ${deb_CPPFLAGS}")
+  string(APPEND CMAKE_CXX_FLAGS " ${deb_CXXFLAGS} ${deb_CPPFLAGS}")
+  foreach(kind EXE SHARED MODULE)
+    string(APPEND CMAKE_${kind}_LINKER_FLAGS " ${deb_LDFLAGS}")
+  endforeach()
+  message(STATUS "quillkit: Debian's build flags (dpkg-buildflags): C ${deb_CFLAGS} ${deb_CPPFLAGS}; "
+    "C++ ${deb_CXXFLAGS} ${deb_CPPFLAGS}; linker ${deb_LDFLAGS}")
+endif()
+
 # The version, for the programs' --version (not installed).
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${PROJECT_BINARY_DIR}/generated/quillkit_version.h @ONLY)
 add_library(quillkit_version INTERFACE)
@@ -42,6 +74,13 @@ endif()
 set_property(GLOBAL PROPERTY QUILLKIT_MODULES "")
 set_property(GLOBAL PROPERTY QUILLKIT_HEADERS "")
 
+# quillkit::quillkit, the whole kit under one name: an interface library that
+# links every module under its plain name (each quillkit_add_module adds its
+# own), exported with them.
+add_library(quillkit_quillkit INTERFACE)
+set_target_properties(quillkit_quillkit PROPERTIES EXPORT_NAME quillkit)
+add_library(quillkit::quillkit ALIAS quillkit_quillkit)
+
 function(quillkit_compile_options target)
   target_compile_features(${target} PRIVATE cxx_std_17)
   set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
@@ -53,6 +92,7 @@ endfunction()
 #   SOURCES <file>...         the module's sources
 #   HEADERS <file>...         public headers (installed into include/quillkit)
 #   EXPORTS <symbol>...       the functions the shared library exports
+#   EXPORTS_1_1 <symbol>...   those added after 1.0.0 (version node QUILLKIT_1.1)
 #   MODULES <module>...       other quillkit modules it calls (linked publicly)
 #   PUBLIC <target>...        system libraries its headers need
 #   PRIVATE <target>...)      system libraries only its code needs
@@ -66,7 +106,7 @@ endfunction()
 # exceptions or RTTI and linked as C, so that neither library needs the C++
 # runtime: a C program links either with the C linker alone.
 function(quillkit_add_module name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;HEADERS;EXPORTS;MODULES;PUBLIC;PRIVATE")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;HEADERS;EXPORTS;EXPORTS_1_1;MODULES;PUBLIC;PRIVATE")
 
   foreach(header IN LISTS arg_HEADERS)
     get_filename_component(file ${header} NAME)
@@ -75,11 +115,18 @@ function(quillkit_add_module name)
   endforeach()
 
   # Only the documented functions leave the shared library, under the
-  # version node QUILLKIT_<major>.
+  # version node QUILLKIT_<major>; those added since 1.0.0 under a node of
+  # their own, so that a program that calls them asks for it by name and a
+  # 1.0.0 library refuses it at load time, naming the node.
   set(map ${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
   list(JOIN arg_EXPORTS ";\n    " symbols)
+  set(later "")
+  if(arg_EXPORTS_1_1)
+    list(JOIN arg_EXPORTS_1_1 ";\n    " symbols_1_1)
+    set(later "QUILLKIT_${PROJECT_VERSION_MAJOR}.1 {\n  global:\n    ${symbols_1_1};\n} QUILLKIT_${PROJECT_VERSION_MAJOR};\n")
+  endif()
   file(CONFIGURE OUTPUT ${map} CONTENT
-    "QUILLKIT_${PROJECT_VERSION_MAJOR} {\n  global:\n    ${symbols};\n  local:\n    *;\n};\n")
+    "QUILLKIT_${PROJECT_VERSION_MAJOR} {\n  global:\n    ${symbols};\n  local:\n    *;\n};\n${later}")
 
   set(objects quillkit_${name}_objects)
   set(shared quillkit_${name})
@@ -118,8 +165,10 @@ function(quillkit_add_module name)
 
   if(QUILLKIT_PLAIN_STATIC)
     add_library(quillkit::${name} ALIAS ${static})
+    target_link_libraries(quillkit_quillkit INTERFACE ${static})
   else()
     add_library(quillkit::${name} ALIAS ${shared})
+    target_link_libraries(quillkit_quillkit INTERFACE ${shared})
   endif()
   add_library(quillkit::${name}_static ALIAS ${static})
   foreach(target ${shared} ${static})
