@@ -23,8 +23,9 @@ namespace {
 struct BadArgs {
     const char *name;
     std::vector<std::string> args;
-    int status;         // expected exit status
-    const char *error;  // expected in the message
+    int status;                         // expected exit status
+    const char *error;                  // expected in the message
+    std::vector<std::string> env = {};  // added to qxclock's environment
 };
 
 // Test names carry the case's name; gtest need not dump its bytes.
@@ -38,7 +39,7 @@ class PngBadArgsTest : public ::testing::TestWithParam<BadArgs> {};
 TEST_P(PngBadArgsTest, FailsWithAMessage)
 {
     const BadArgs &c = GetParam();
-    const RunResult run = run_qxclock(c.args, {});
+    const RunResult run = run_qxclock(c.args, c.env);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(run.err.rfind("qxclock: ", 0), 0u) << run.err;
     EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
@@ -73,11 +74,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadArgs{"GeometryForPng", {"--png", kOut, "-geometry", "+1+1"}, 2, "applies to the window"},
         BadArgs{
             "SizeInBoth", {"--size", "100", "--geometry", "50x50"}, 2, "cannot be used together"},
-        BadArgs{"BadColour", {"--background", "#12345"}, 2, "bad colour '#12345'"},
-        BadArgs{"UnknownColourForPng",
-                {"--png", kOut, "--background", "no such colour"},
+        BadArgs{"BadColour",
+                {"--png", kOut, "--background", "#12345"},
                 2,
-                "unknown colour 'no such colour'"},
+                "bad colour '#12345'",
+                {"DISPLAY=:bogus"}},
+        // A name not built in needs a server to look it up (with one, the
+        // window test's ClockColourTest).
+        BadArgs{"ColourNameWithoutADisplay",
+                {"--png", kOut, "--background", "no such colour"},
+                1,
+                "cannot look up colour 'no such colour': cannot open display ':bogus'",
+                {"DISPLAY=:bogus"}},
         BadArgs{"UnknownOption", {"--png", kOut, "--colour"}, 2, "unknown option '--colour'"},
         BadArgs{"AmbiguousOption",
                 {"--png", kOut, "--s", "5"},

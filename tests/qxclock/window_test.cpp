@@ -199,14 +199,21 @@ TEST_F(ClockWindowTest, FollowsAResize)
 
 TEST(ClockColourTest, AnUnknownColourNameIsABadCommandLine)
 {
+    // Neither the built-in names nor the server's database know it: the
+    // window asks the server, and so does --png.
     XvfbServer server;
     ASSERT_TRUE(server.ok()) << server.error();
     ChildOptions options;
     options.env = {"DISPLAY=" + server.name()};
-    const RunResult run =
-        run_program({QXCLOCK_PATH, "--background", "no such colour"}, options, kWaitMs);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "qxclock: unknown colour 'no such colour'\nTry 'qxclock --help'.\n");
+    const std::vector<std::vector<std::string>> modes = {{}, {"--png", "-"}};
+    for (const std::vector<std::string> &mode : modes) {
+        std::vector<std::string> argv = {QXCLOCK_PATH, "--background", "no such colour"};
+        argv.insert(argv.end(), mode.begin(), mode.end());
+        const RunResult run = run_program(argv, options, kWaitMs);
+        EXPECT_EQ(run.status, 2) << (mode.empty() ? "window" : "--png");
+        EXPECT_EQ(run.err, "qxclock: unknown colour 'no such colour'\nTry 'qxclock --help'.\n");
+        EXPECT_EQ(run.out, "");
+    }
 }
 
 TEST_F(ClockWindowTest, AHugeResizeTakesBoundedMemory)

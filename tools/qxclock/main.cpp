@@ -23,21 +23,29 @@ namespace {
 constexpr int kExitBadUsage = 2;
 
 // A colour name for the picture: one of the built-in names, else whatever the
-// X server's database says where a display can be opened.
-quillkit::Result<qxclock::Rgb> resolve_colour_name(const std::string &name)
+// X server's database says where a display can be opened. Sets `status` to
+// the exit status of a failure: 2 for a name the server does not know either,
+// 1 when no display can be opened to ask it.
+quillkit::Result<qxclock::Rgb> resolve_colour_name(const std::string &name, int &status)
 {
     quillkit::Result<qxclock::Rgb> built_in = qxclock::parse_colour(name);
     if (built_in)
         return built_in;
     Display *display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-        return built_in;
+    if (display == nullptr) {
+        status = 1;
+        return quillkit::fail("cannot look up colour '" + name + "': cannot open display '" +
+                              XDisplayName(nullptr) +
+                              "' (without one only the built-in X colour names are known)");
+    }
     XColor exact{};
     const bool found = XParseColor(display, DefaultColormap(display, DefaultScreen(display)),
                                    name.c_str(), &exact);
     XCloseDisplay(display);
-    if (!found)
+    if (!found) {
+        status = kExitBadUsage;
         return built_in;  // "unknown colour"
+    }
     return qxclock::Rgb{exact.red / 65535.0, exact.green / 65535.0, exact.blue / 65535.0};
 }
 
@@ -49,10 +57,13 @@ int run_png(const qxclock::Options &opts)
     request.seconds = opts.show_seconds();
     request.background = opts.background_rgb;
     if (!opts.background_name.empty()) {
-        const quillkit::Result<qxclock::Rgb> colour = resolve_colour_name(opts.background_name);
+        int status = 0;
+        const quillkit::Result<qxclock::Rgb> colour =
+            resolve_colour_name(opts.background_name, status);
         if (!colour) {
-            std::fprintf(stderr, "qxclock: %s\nTry 'qxclock --help'.\n", colour.error().c_str());
-            return kExitBadUsage;
+            std::fprintf(stderr, "qxclock: %s\n%s", colour.error().c_str(),
+                         status == kExitBadUsage ? "Try 'qxclock --help'.\n" : "");
+            return status;
         }
         request.background = *colour;
     }
