@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace quillkit {
 namespace {
@@ -69,7 +75,14 @@ constexpr std::string_view kSvgBackground = "void\n"
                                             "}\n";
 
 // Hand the buffer to the sink once it holds this much.
-constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
+constexpr std::size_t kFlushThreshold = std::size_t{256} << 10;
+// A snippet's text is escaped this much at a time, each piece straight into
+// the buffer, which always has room for the worst case of one piece.
+constexpr std::size_t kEscapePiece = 64 * 1024;
+constexpr std::size_t kBufferCapacity = kFlushThreshold + source_escaped_bound(kEscapePiece);
+// Blocks of a snippet this large go to the sink as they are, not through the
+// buffer.
+constexpr std::size_t kDirectWrite = kFlushThreshold;
 
 // What a byte of snippet text becomes inside the source table's literal; an
 // empty entry means the byte is written as it is.
@@ -88,7 +101,7 @@ constexpr std::array<std::string_view, 256> make_source_escapes()
 constexpr std::array<std::string_view, 256> kSourceEscapes = make_source_escapes();
 
 // The bytes that kSourceEscapes has an entry for, as a table of one byte an
-// entry: the scan over a long snippet touches nothing else.
+// entry, for the few bytes after the last whole block.
 constexpr std::array<bool, 256> make_source_attention()
 {
     std::array<bool, 256> table{};
@@ -97,6 +110,134 @@ constexpr std::array<bool, 256> make_source_attention()
     return table;
 }
 constexpr std::array<bool, 256> kSourceAttention = make_source_attention();
+
+// An escape as one 8-byte word, written with one fixed-size copy of which the
+// first `size` bytes count. A '?' is here in its escaped form "\?", for the
+// '?' that follows another.
+struct EscapeWord {
+    std::array<char, 8> bytes{};
+    std::size_t size = 0;
+};
+constexpr std::array<EscapeWord, 256> make_escape_words()
+{
+    const std::array<std::string_view, 256> escapes = make_source_escapes();
+    std::array<EscapeWord, 256> table{};
+    for (std::size_t byte = 0; byte < table.size(); ++byte) {
+        std::string_view escape = escapes[byte];
+        if (byte == '?')
+            escape = "\\?";
+        for (std::size_t i = 0; i < escape.size(); ++i)
+            table[byte].bytes[i] = escape[i];
+        table[byte].size = escape.size();
+    }
+    return table;
+}
+constexpr std::array<EscapeWord, 256> kEscapeWords = make_escape_words();
+
+// Writes what bytes[at], a byte with an entry in kSourceEscapes, becomes at
+// `out`, and returns the end. A '?' becomes "\?" only after another '?' (at
+// 0, after the text before `bytes`). Writes up to 8 bytes.
+char *put_escape(char *out, std::string_view bytes, std::size_t at, bool question_before)
+{
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    if (byte == '?' && !(at == 0 ? question_before : bytes[at - 1] == '?')) {
+        *out = '?';
+        return out + 1;
+    }
+    const EscapeWord &escape = kEscapeWords[byte];
+    std::memcpy(out, escape.bytes.data(), escape.bytes.size());
+    return out + escape.size;
+}
+
+// A scan's block: kSize bytes that copy(in, out) copies from `in` to `out`
+// whole, returning a mask of the bytes among them that need a look (nonzero
+// when there is one); first(mask) is the place of the first.
+
+// 8 bytes in a 64-bit word. zero_bytes() sets the high bit of each byte of
+// `x` that is zero and no other bit: no carry crosses from byte to byte.
+constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t zero_bytes(std::uint64_t x)
+{
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+struct WordBlock {
+    static constexpr std::size_t kSize = 8;
+    static std::uint64_t copy(const char *in, char *out)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, in, sizeof word);
+        std::memcpy(out, &word, sizeof word);
+        return zero_bytes(word ^ (kOnes * '\n')) | zero_bytes(word ^ (kOnes * '"')) |
+               zero_bytes(word ^ (kOnes * '\\')) | zero_bytes(word ^ (kOnes * '\r')) |
+               zero_bytes(word ^ (kOnes * '?'));
+    }
+    static std::size_t first(std::uint64_t mask)
+    {
+        // The byte at the lowest address is the word's lowest byte on a
+        // little-endian machine, its highest on a big-endian one.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        return static_cast<std::size_t>(__builtin_clzll(mask)) / 8;
+#else
+        return static_cast<std::size_t>(__builtin_ctzll(mask)) / 8;
+#endif
+    }
+};
+
+#ifdef __SSE2__
+// 16 bytes in an SSE2 register; the mask has bit k for byte k.
+struct Sse2Block {
+    static constexpr std::size_t kSize = 16;
+    static unsigned copy(const char *in, char *out)
+    {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), block);
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
+                                                   _mm_cmpeq_epi8(block, _mm_set1_epi8('"'))),
+                                      _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\\')),
+                                                   _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')))),
+                         _mm_cmpeq_epi8(block, _mm_set1_epi8('?')));
+        return static_cast<unsigned>(_mm_movemask_epi8(hits));
+    }
+    static std::size_t first(unsigned mask)
+    {
+        return static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+};
+#endif
+
+// The escape of `bytes` a block at a time: each block is copied whole, and
+// where it holds a byte that needs a look, the output goes on from that byte's
+// escape and the next block starts right after the byte. The few bytes after
+// the last whole block go one at a time.
+template <typename Block>
+char *escape_blocks(char *out, std::string_view bytes, bool question_before)
+{
+    const char *const in = bytes.data();
+    const std::size_t size = bytes.size();
+    std::size_t at = 0;
+    while (size - at >= Block::kSize) {
+        const auto mask = Block::copy(in + at, out);
+        if (mask == 0) {
+            at += Block::kSize;
+            out += Block::kSize;
+            continue;
+        }
+        const std::size_t first = Block::first(mask);
+        at += first;
+        out = put_escape(out + first, bytes, at, question_before);
+        ++at;
+    }
+    for (; at < size; ++at) {
+        if (kSourceAttention[static_cast<unsigned char>(in[at])])
+            out = put_escape(out, bytes, at, question_before);
+        else
+            *out++ = in[at];
+    }
+    return out;
+}
 
 std::string decimal(std::size_t value)
 {
@@ -129,28 +270,27 @@ std::size_t line_splice_length(std::string_view name, std::size_t pos)
 
 }  // namespace
 
+char *escape_source(char *out, std::string_view bytes, bool &after_question, SourceScan scan)
+{
+    const bool question_before = after_question;
+    if (!bytes.empty())
+        after_question = bytes.back() == '?';
+#ifdef __SSE2__
+    if (scan == SourceScan::kSse2)
+        return escape_blocks<Sse2Block>(out, bytes, question_before);
+#else
+    (void)scan;
+#endif
+    return escape_blocks<WordBlock>(out, bytes, question_before);
+}
+
 bool append_source_escaped(std::string &out, std::string_view bytes, bool after_question)
 {
-    // One table look-up per byte; only the bytes with an entry are looked at
-    // more closely, so that a long snippet is copied in long runs.
-    std::size_t run = 0;  // start of the pending run of bytes kept as they are
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (!kSourceAttention[byte])
-            continue;
-        std::string_view escape = kSourceEscapes[byte];
-        if (byte == '?') {
-            const bool follows_question = i == 0 ? after_question : bytes[i - 1] == '?';
-            if (!follows_question)
-                continue;
-            escape = "\\?";
-        }
-        out.append(bytes, run, i - run);
-        out.append(escape);
-        run = i + 1;
-    }
-    out.append(bytes, run, bytes.size() - run);
-    return bytes.empty() ? after_question : bytes.back() == '?';
+    const std::size_t old_size = out.size();
+    out.resize(old_size + source_escaped_bound(bytes.size()));
+    char *const end = escape_source(out.data() + old_size, bytes, after_question);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return after_question;
 }
 
 void append_name_literal(std::string &out, std::string_view name)
@@ -208,14 +348,14 @@ void append_name_comment(std::string &out, std::string_view name)
 
 namespace {
 
-// Writes the module's pieces in order into a buffer that it hands to the sink
-// in large blocks. Counts the lines written when the module gets line
-// directives.
+// Writes the module's pieces in order into a buffer of fixed size, allocated
+// once, that it hands to the sink in large blocks. Counts the lines written
+// when the module gets line directives.
 class ModuleWriter {
 public:
-    ModuleWriter(Sink &sink, const ModuleOptions &options) : sink_(sink), options_(options)
+    ModuleWriter(Sink &sink, const ModuleOptions &options)
+        : sink_(sink), options_(options), buffer_(kBufferCapacity)
     {
-        buffer_.reserve(kFlushThreshold + 64 * 1024);
     }
     ModuleWriter(const ModuleWriter &) = delete;
     ModuleWriter &operator=(const ModuleWriter &) = delete;
@@ -232,10 +372,10 @@ public:
         put("\n");
         put("const char *snippet_name[" + decimal(names.size() + 1) + "]={\n");
         for (const std::string &name : names) {
-            buffer_ += '"';
-            append_name_literal(buffer_, name);
-            buffer_ += "\",\n";
-            maybe_flush();
+            scratch_ = '"';
+            append_name_literal(scratch_, name);
+            scratch_ += "\",\n";
+            put(scratch_);
         }
         put(kTableEnd);
     }
@@ -249,10 +389,19 @@ public:
         put("\"");
         after_question_ = false;
     }
+    // Escapes straight into the buffer, a piece at a time, with room for the
+    // piece's worst case made first.
     void source_bytes(std::string_view bytes)
     {
-        after_question_ = append_source_escaped(buffer_, bytes, after_question_);
-        maybe_flush();
+        while (!bytes.empty()) {
+            const std::string_view piece = bytes.substr(0, kEscapePiece);
+            if (buffer_.size() - used_ < source_escaped_bound(piece.size()))
+                flush();
+            char *const end = escape_source(buffer_.data() + used_, piece, after_question_);
+            used_ = static_cast<std::size_t>(end - buffer_.data());
+            bytes.remove_prefix(piece.size());
+            maybe_flush();
+        }
     }
     void source_entry_end() { put("\",\n"); }
     void source_end() { put(kTableEnd); }
@@ -261,29 +410,19 @@ public:
 
     void case_begin(std::size_t number, std::string_view name)
     {
-        buffer_ += "\n     case ";
-        buffer_ += decimal(number);
-        buffer_ += ":{ /* ";
-        append_name_comment(buffer_, name);
-        buffer_ += " */\n\n\n";
+        scratch_ = "\n     case ";
+        scratch_ += decimal(number);
+        scratch_ += ":{ /* ";
+        append_name_comment(scratch_, name);
+        scratch_ += " */\n\n\n";
+        put(scratch_);
         if (options_.line_directives)
             line_directive(1, number < options_.snippet_files.size()
                                   ? options_.snippet_files[number]
                                   : std::string(name) + ".cairo");
-        maybe_flush();
     }
 
-    void case_bytes(std::string_view bytes)
-    {
-        if (bytes.size() >= kFlushThreshold) {  // large blocks skip the copy into the buffer
-            flush();
-            if (options_.line_directives)
-                lines_ += count_lines(bytes);
-            sink_.write(bytes);
-            return;
-        }
-        put(bytes);
-    }
+    void case_bytes(std::string_view bytes) { put(bytes); }
 
     void case_end()
     {
@@ -306,12 +445,12 @@ public:
 
     void flush()
     {
-        if (buffer_.empty())
+        if (used_ == 0)
             return;
         if (options_.line_directives)
             lines_written();
-        sink_.write(buffer_);
-        buffer_.clear();
+        sink_.write(std::string_view(buffer_.data(), used_));
+        used_ = 0;
         counted_ = 0;
     }
 
@@ -324,8 +463,8 @@ private:
     // Newlines written so far, the buffer included.
     std::size_t lines_written()
     {
-        lines_ += count_lines(std::string_view(buffer_).substr(counted_));
-        counted_ = buffer_.size();
+        lines_ += count_lines(std::string_view(buffer_.data() + counted_, used_ - counted_));
+        counted_ = used_;
         return lines_;
     }
 
@@ -333,29 +472,45 @@ private:
     // start of a line.
     void line_directive(std::size_t line, std::string_view file)
     {
-        buffer_ += "#line ";
-        buffer_ += decimal(line);
-        buffer_ += " \"";
-        append_name_literal(buffer_, file);
-        buffer_ += "\"\n";
-        maybe_flush();
+        scratch_ = "#line ";
+        scratch_ += decimal(line);
+        scratch_ += " \"";
+        append_name_literal(scratch_, file);
+        scratch_ += "\"\n";
+        put(scratch_);
     }
 
+    // Copies `bytes` into the buffer; a block of kDirectWrite bytes or more
+    // goes to the sink as it is, after what the buffer holds.
     void put(std::string_view bytes)
     {
-        buffer_.append(bytes);
+        if (bytes.empty())
+            return;
+        if (bytes.size() >= kDirectWrite || bytes.size() > buffer_.size() - used_) {
+            flush();
+            if (bytes.size() >= kDirectWrite) {
+                if (options_.line_directives)
+                    lines_ += count_lines(bytes);
+                sink_.write(bytes);
+                return;
+            }
+        }
+        std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
         maybe_flush();
     }
 
     void maybe_flush()
     {
-        if (buffer_.size() >= kFlushThreshold)
+        if (used_ >= kFlushThreshold)
             flush();
     }
 
     Sink &sink_;
     const ModuleOptions &options_;
-    std::string buffer_;
+    std::vector<char> buffer_;     // kBufferCapacity bytes, of which used_ hold the module
+    std::size_t used_ = 0;         // bytes of the buffer not yet handed to the sink
+    std::string scratch_;          // a name's or a directive's text on its way to the buffer
     bool after_question_ = false;  // the source text so far ends in '?'
     std::size_t lines_ = 0;        // newlines handed to the sink, and counted in the buffer
     std::size_t counted_ = 0;      // how much of the buffer lines_ covers

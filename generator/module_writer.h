@@ -43,6 +43,37 @@ public:
 // result whether `bytes` do.
 bool append_source_escaped(std::string &out, std::string_view bytes, bool after_question = false);
 
+// How the escape of a snippet's text looks for the bytes it changes ('\n',
+// '"', '\', CR, '?'): a block of bytes at a time, copying the runs between
+// them whole. Every scan writes the same bytes.
+enum class SourceScan {
+    kWords,  // 8 bytes in a 64-bit word, on any target
+    kSse2,   // 16 bytes in an SSE2 register, where the target has SSE2 (x86-64)
+};
+#ifdef __SSE2__
+constexpr bool kHaveSse2Scan = true;
+constexpr SourceScan kDefaultSourceScan = SourceScan::kSse2;
+#else
+constexpr bool kHaveSse2Scan = false;
+constexpr SourceScan kDefaultSourceScan = SourceScan::kWords;
+#endif
+
+// The most bytes escape_source writes into its buffer for `size` bytes of
+// text: a newline becomes five bytes, and a scan may store a whole block or
+// an escape's 8-byte word beyond the text's last byte.
+constexpr std::size_t source_escaped_bound(std::size_t size)
+{
+    return 5 * size + 16;
+}
+
+// append_source_escaped into a buffer that has room for
+// source_escaped_bound(bytes.size()) bytes from `out` on; returns the end of
+// the escaped text. `after_question` goes in as the text before `bytes` ended
+// and comes out as `bytes` end. A scan the target lacks (kSse2 without SSE2)
+// falls back to kWords.
+char *escape_source(char *out, std::string_view bytes, bool &after_question,
+                    SourceScan scan = kDefaultSourceScan);
+
 // A snippet name as the body of a C string literal: '"', '\', newline and CR
 // get their short escapes, other control bytes a three-digit octal escape;
 // everything else is kept.

@@ -5,6 +5,8 @@
 // and the fixed text after the last case must be the same as for an empty
 // module. With line directives, the module must be the plain one plus
 // directive lines that name each snippet's file and the module's true lines.
+// Each block scan of the escape writes what the byte-at-a-time escape writes.
+#include "escape_reference.h"
 #include "module_reader.h"
 #include "module_writer.h"
 
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -50,6 +53,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         names.push_back(std::move(name));
         texts.push_back(in.ConsumeRandomLengthString(kMaxTextLength));
     }
+
+    for (const std::string &text : texts)
+        for (const bool after_question : {false, true}) {
+            std::string want;
+            const bool want_state =
+                quillkit_test::reference_source_escaped(want, text, after_question);
+            std::vector<char> out(quillkit::source_escaped_bound(text.size()));
+            for (const quillkit::SourceScan scan :
+                 {quillkit::SourceScan::kWords, quillkit::SourceScan::kSse2}) {
+                bool state = after_question;
+                const char *end = quillkit::escape_source(out.data(), text, state, scan);
+                const std::string_view got(out.data(), static_cast<std::size_t>(end - out.data()));
+                if (got != want || state != want_state)
+                    fail("a block scan escapes the text differently from the reference");
+            }
+        }
 
     const std::string module = quillkit::render_module(names, texts);
 
