@@ -205,5 +205,61 @@ TEST_F(BuildQueueTest, TheSelectedSnippetGoesFirstAndStopEndsTheQueue)
     EXPECT_FALSE(queue.busy());
 }
 
+TEST_F(BuildQueueTest, AnAnimationDrawsTheNewestTimeAndNeverQueuesFrames)
+{
+    double now = 0;
+    queue.set_wanted_time([&](int index) { return index == 0 ? now : 0.0; });
+    queue.pump();
+    JobOutcome first = drawn(8, 1);
+    first.built = good_build("a-1.so");
+    queue.finish(first);
+    EXPECT_DOUBLE_EQ(snippets[0].drawn_time(), 0);
+    ASSERT_EQ(runner.started.size(), 1u);  // drawn for the time it wants
+    // Frames pass while one is drawn: one job, then the newest time.
+    now = 0.5;
+    queue.pump();
+    ASSERT_EQ(runner.started.size(), 2u);
+    EXPECT_EQ(runner.started[1].kind, Job::Kind::kDraw);
+    EXPECT_DOUBLE_EQ(runner.started[1].time, 0.5);
+    for (double t : {0.52, 0.54, 0.56}) {
+        now = t;
+        queue.pump();
+    }
+    EXPECT_EQ(runner.started.size(), 2u);
+    queue.finish(drawn(8, 2));
+    EXPECT_DOUBLE_EQ(snippets[0].drawn_time(), 0.5);
+    ASSERT_EQ(runner.started.size(), 3u);
+    EXPECT_DOUBLE_EQ(runner.started[2].time, 0.56);
+    queue.finish(drawn(8, 3));
+    EXPECT_EQ(runner.started.size(), 3u);  // the time has not moved since
+}
+
+TEST_F(BuildQueueTest, ARemovedSnippetsJobIsDroppedAndLaterOnesMoveUp)
+{
+    grid = true;
+    snippets[2].set_slot(7);
+    queue.select(2);
+    queue.pump();
+    ASSERT_EQ(runner.started.size(), 1u);
+    EXPECT_EQ(runner.started[0].slot, 7);
+    queue.remove(0);  // before the running job's snippet
+    ASSERT_EQ(snippets.size(), 2u);
+    JobOutcome c = drawn(8, 3);
+    c.built = good_build("c.so");
+    queue.finish(c);
+    EXPECT_EQ(changed, std::vector<int>{1});
+    EXPECT_EQ(snippets[1].code().object, "c.so");
+    ASSERT_EQ(runner.started.size(), 2u);
+    EXPECT_EQ(runner.started[1].index, 0);
+    EXPECT_EQ(runner.started[1].name, "b");
+    queue.remove(0);  // the running job's own snippet
+    EXPECT_EQ(runner.cancels, 1);
+    JobOutcome b = drawn(8, 2);
+    b.built = good_build("b.so");
+    queue.finish(b);
+    EXPECT_EQ(changed, std::vector<int>{1});
+    EXPECT_EQ(snippets[0].code().object, "c.so");
+}
+
 }  // namespace
 }  // namespace quillview

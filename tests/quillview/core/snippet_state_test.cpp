@@ -117,5 +117,43 @@ TEST(SnippetState, DiskTextReplacesTheSourceAndPicturesAreTold)
     EXPECT_FALSE(s.diagnostics_current());
 }
 
+TEST(SnippetState, APictureOfAnotherTimeIsDrawnAgain)
+{
+    SnippetState s(SnippetFile{"a", "a.cairo", "."}, "one");
+    int serial = 0;
+    run(s, Step::kBuildOk, serial);
+    RenderReply reply;
+    reply.status = RenderStatus::kDrawn;
+    reply.width = reply.height = 2;
+    reply.pixels = {1, 2, 3, 4};
+    s.apply_render(2, reply, 1.25);
+    EXPECT_DOUBLE_EQ(s.drawn_time(), 1.25);
+    EXPECT_FALSE(s.needs_render(2, 1.25));
+    EXPECT_TRUE(s.needs_render(2, 1.5));
+    EXPECT_TRUE(s.needs_render(3, 1.25));
+    EXPECT_FALSE(s.needs_render(0, 1.5));
+    s.apply_render(2, quillkit::fail("the snippet crashed"), 1.5);
+    EXPECT_FALSE(s.needs_render(2, 1.75));
+}
+
+TEST(SnippetState, CallsOfSnippetTime)
+{
+    const struct {
+        const char *text;
+        bool calls;
+    } cases[] = {
+        {"cairo_paint (cr);", false},
+        {"double t = snippet_time ();", true},
+        {"x = snippet_time() * 2;", true},
+        {"x = snippet_time\n  ();", true},
+        {"/* snippet_time */ cairo_paint (cr);", false},
+        {"my_snippet_time ();", false},
+        {"snippet_timer ();", false},
+        {"double (*f) (void) = snippet_time;", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(calls_snippet_time(c.text), c.calls) << c.text;
+}
+
 }  // namespace
 }  // namespace quillview

@@ -8,13 +8,14 @@ namespace quillview {
 JobOutcome run_job(const Job &job, Builder &builder, RenderClient &renderer)
 {
     JobOutcome outcome;
+    const int slot = job.slot >= 0 ? job.slot : job.index;
     if (job.kind == Job::Kind::kCheck) {
-        outcome.built = builder.check(job.index, job.name, job.source);
+        outcome.built = builder.check(slot, job.name, job.source);
         return outcome;
     }
     SnippetCode code = job.code;
     if (job.kind == Job::Kind::kBuild) {
-        outcome.built = builder.build(job.index, job.name, job.source);
+        outcome.built = builder.build(slot, job.name, job.source);
         code = outcome.built.ok ? SnippetCode{outcome.built.object, outcome.built.module}
                                 : SnippetCode{};
     }
@@ -61,7 +62,20 @@ bool BuildQueue::needs_job(int index) const
     const int size = wanted_(index);
     if (size <= 0)
         return false;
-    return s.needs_build() || s.needs_render(size);
+    return s.needs_build() || s.needs_render(size, wanted_time_(index));
+}
+
+void BuildQueue::remove(int index)
+{
+    snippets_.erase(snippets_.begin() + index);
+    if (running_ && running_->index == index && !cancelled_) {
+        cancelled_ = true;
+        runner_.cancel();
+    } else if (running_ && running_->index > index) {
+        running_->index--;
+    }
+    if (selected_ > index)
+        selected_--;
 }
 
 void BuildQueue::pump()
@@ -97,12 +111,14 @@ void BuildQueue::start(int index, bool check)
     const SnippetState &s = snippets_[index];
     Job job;
     job.index = index;
+    job.slot = s.slot();
     job.name = s.file().name;
     job.folder = s.file().folder;
     job.kind = check ? Job::Kind::kCheck : s.needs_build() ? Job::Kind::kBuild : Job::Kind::kDraw;
     job.source = s.source();
     job.code = s.code();
     job.size = wanted_(index);
+    job.time = wanted_time_(index);
     running_ = job;
     cancelled_ = false;
     runner_.start(*running_);
@@ -121,7 +137,7 @@ void BuildQueue::finish(const JobOutcome &outcome)
         if (job.kind == Job::Kind::kBuild)
             s.apply_build(job.source, outcome.built);
         if (outcome.rendered)
-            s.apply_render(job.size, *outcome.rendered);
+            s.apply_render(job.size, *outcome.rendered, job.time);
         changed_(job.index);
     }
     cancelled_ = false;

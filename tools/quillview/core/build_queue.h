@@ -28,6 +28,7 @@ struct Job {
     enum class Kind { kBuild, kDraw, kCheck };
     Kind kind = Kind::kBuild;
     int index = 0;
+    int slot = -1;  // the builder's folder for the snippet; -1: its index
     std::string name, folder;
     std::string source;  // the text to build or check
     SnippetCode code;    // what to draw, for kDraw
@@ -63,6 +64,13 @@ public:
 
     // The picture side snippet `index` is shown at now (0: not shown).
     void set_wanted_size(std::function<int(int index)> wanted) { wanted_ = std::move(wanted); }
+    // The animation's time snippet `index` is to be drawn for now (0
+    // unless it animates). A picture of another time is drawn again: one
+    // job at a time, so a slow snippet skips the times that passed meanwhile.
+    void set_wanted_time(std::function<double(int index)> wanted)
+    {
+        wanted_time_ = std::move(wanted);
+    }
     // Called after finish() applied an outcome to snippet `index`.
     void set_on_changed(std::function<void(int index)> changed) { changed_ = std::move(changed); }
 
@@ -71,6 +79,9 @@ public:
     void edit(int index, std::string text);
     // The file of snippet `index` was read or saved.
     void load(int index, std::string text);
+    // Snippet `index` left the window (its file is gone): the snippets
+    // after it move up one, and a job about it is dropped.
+    void remove(int index);
     // Starts the next job when none runs and one is needed.
     void pump();
     // The running job ended.
@@ -89,6 +100,7 @@ private:
     std::vector<SnippetState> &snippets_;
     JobRunner &runner_;
     std::function<int(int)> wanted_ = [](int) { return 0; };
+    std::function<double(int)> wanted_time_ = [](int) { return 0.0; };
     std::function<void(int)> changed_ = [](int) {};
     int selected_ = 0;
     std::optional<Job> running_;

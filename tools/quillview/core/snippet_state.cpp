@@ -1,6 +1,9 @@
 // snippet_state.cpp - a snippet's text, build and picture.
 #include "snippet_state.h"
 
+#include <cctype>
+#include <string_view>
+
 namespace quillview {
 
 SnippetState::SnippetState(SnippetFile file, std::string disk_text)
@@ -14,9 +17,35 @@ void SnippetState::set_disk_text(std::string text)
     source_ = disk_text_;
 }
 
+bool calls_snippet_time(const std::string &text)
+{
+    constexpr std::string_view kName = "snippet_time";
+    for (std::size_t at = text.find(kName); at != std::string::npos;
+         at = text.find(kName, at + 1)) {
+        const auto word = [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+        };
+        if (at > 0 && word(text[at - 1]))
+            continue;
+        std::size_t next = at + kName.size();
+        while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next])) != 0)
+            next++;
+        if (next < text.size() && text[next] == '(')
+            return true;
+    }
+    return false;
+}
+
 bool SnippetState::needs_render(int size) const
 {
     return size > 0 && attempted_ && build_ok_ && drawn_size_ != size;
+}
+
+bool SnippetState::needs_render(int size, double time) const
+{
+    // A drawing that failed is not tried again for every frame.
+    return needs_render(size) ||
+           (size > 0 && attempted_ && build_ok_ && failure_.empty() && drawn_time_ != time);
 }
 
 void SnippetState::apply_build(const std::string &source, const BuildResult &built)
@@ -51,9 +80,11 @@ void SnippetState::apply_check(const std::string &source, const BuildResult &che
     }
 }
 
-void SnippetState::apply_render(int size, const quillkit::Result<RenderReply> &rendered)
+void SnippetState::apply_render(int size, const quillkit::Result<RenderReply> &rendered,
+                                double time)
 {
     drawn_size_ = size;
+    drawn_time_ = time;
     if (!rendered) {
         failure_ = rendered.error();
         return;
