@@ -13,30 +13,64 @@ namespace quillview {
 namespace {
 
 constexpr double kZoomStep = 1.25;
-constexpr double kMinZoom = 0.25, kMaxZoom = 4.0;
-constexpr int kMinPicture = 16, kMaxPicture = 4096;
-constexpr int kGridMargin = 4;
+constexpr double kMinZoom = 0.25, kMaxZoom = 16.0;
+constexpr int kMaxPicture = 4096;
 constexpr int kCheckerTile = 12;
 constexpr double kFontSize = 14;
+constexpr double kNameFontSize = 12;
+constexpr double kOutlineGrey = 0.55;
+constexpr int kFocusLine = 2;
+constexpr double kFocusRgb[] = {0.21, 0.52, 0.89};
+constexpr int kLabelWidthChars = 34;
 
-void show_centred_text(cairo_t *cr, double x, double y, const std::string &text)
+// Restores the context's state when it goes.
+class SavedState {
+public:
+    explicit SavedState(cairo_t *cr) : cr_(cr) { cairo_save(cr_); }
+    ~SavedState() { cairo_restore(cr_); }
+    SavedState(const SavedState &) = delete;
+    SavedState &operator=(const SavedState &) = delete;
+
+private:
+    cairo_t *cr_;
+};
+
+void show_centred_text(cairo_t *cr, double x, double y, const std::string &text,
+                       double size = kFontSize)
 {
     cairo_text_extents_t ext;
-    cairo_set_font_size(cr, kFontSize);
+    cairo_set_font_size(cr, size);
     cairo_text_extents(cr, text.c_str(), &ext);
     cairo_move_to(cr, x - ext.width / 2 - ext.x_bearing, y);
     cairo_show_text(cr, text.c_str());
 }
 
-void paint_picture(cairo_t *cr, cairo_surface_t *picture, double x, double y, double side)
+// `text`, cut short with an ellipsis to fit `width` at the name's size.
+std::string fitted(cairo_t *cr, std::string text, double width)
+{
+    cairo_set_font_size(cr, kNameFontSize);
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, text.c_str(), &ext);
+    bool cut = false;
+    while (ext.x_advance > width && !text.empty()) {
+        do
+            text.pop_back();  // whole UTF-8 characters
+        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xc0) == 0x80);
+        text.pop_back();
+        cut = true;
+        cairo_text_extents(cr, (text + "…").c_str(), &ext);
+    }
+    return cut ? text + "…" : text;
+}
+
+void paint_picture(cairo_t *cr, cairo_surface_t *picture, const Square &at)
 {
     const int w = cairo_image_surface_get_width(picture);
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, side / w, side / w);
+    SavedState saved(cr);
+    cairo_translate(cr, at.x, at.y);
+    cairo_scale(cr, at.side / w, at.side / w);
     cairo_set_source_surface(cr, picture, 0, 0);
     cairo_paint(cr);
-    cairo_restore(cr);
 }
 
 quillkit::SurfacePtr surface_of(const Picture &picture)
@@ -58,19 +92,25 @@ quillkit::SurfacePtr surface_of(const Picture &picture)
 }  // namespace
 
 Canvas::Canvas(const std::vector<SnippetState> &snippets, int fixed_size)
-    : snippets_(snippets), fixed_size_(fixed_size), area_(gtk_drawing_area_new())
+    : snippets_(snippets), fixed_size_(fixed_size), area_(gtk_drawing_area_new()),
+      readout_(gtk_label_new(""))
 {
     g_object_ref_sink(area_);
+    g_object_ref_sink(readout_);
     gtk_widget_set_hexpand(area_, TRUE);
     gtk_widget_set_vexpand(area_, TRUE);
+    gtk_label_set_xalign(GTK_LABEL(readout_), 0);
+    gtk_label_set_width_chars(GTK_LABEL(readout_), kLabelWidthChars);
     gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(area_), &Canvas::on_draw, this, nullptr);
     g_signal_connect(area_, "resize", G_CALLBACK(&Canvas::on_resize), this);
+    add_controllers();
 }
 
 Canvas::~Canvas()
 {
     g_signal_handlers_disconnect_by_data(area_, this);
     gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(area_), nullptr, nullptr, nullptr);
+    g_object_unref(readout_);
     g_object_unref(area_);
 }
 
@@ -94,16 +134,17 @@ void Canvas::set_checker(bool on)
 
 void Canvas::zoom_in()
 {
-    set_zoom(zoom_ * kZoomStep);
+    zoom_at(kZoomStep, gtk_widget_get_width(area_) / 2.0, gtk_widget_get_height(area_) / 2.0);
 }
 
 void Canvas::zoom_out()
 {
-    set_zoom(zoom_ / kZoomStep);
+    zoom_at(1 / kZoomStep, gtk_widget_get_width(area_) / 2.0, gtk_widget_get_height(area_) / 2.0);
 }
 
 void Canvas::zoom_reset()
 {
+    pan_x_ = pan_y_ = 0;
     set_zoom(1.0);
 }
 
@@ -113,33 +154,61 @@ void Canvas::set_zoom(double zoom)
     redraw();
 }
 
+void Canvas::zoom_at(double factor, double x, double y)
+{
+    const std::optional<Square> before = grid_ ? std::nullopt : square_of(selected_);
+    set_zoom(zoom_ * factor);
+    if (!before)
+        return;
+    // The unit-square point under (x, y) stays there.
+    const double u = (x - before->x) / before->side, v = (y - before->y) / before->side;
+    const int side = wanted_size(selected_);
+    pan_x_ = std::round(x - u * side - (gtk_widget_get_width(area_) - side) / 2.0);
+    pan_y_ = std::round(y - v * side - (gtk_widget_get_height(area_) - side) / 2.0);
+}
+
 void Canvas::redraw()
 {
     gtk_widget_queue_draw(area_);
+    show_readout();
 }
 
-int Canvas::grid_cell() const
+void Canvas::remove(int index)
 {
-    const int w = gtk_widget_get_width(area_), h = gtk_widget_get_height(area_);
-    const int n = static_cast<int>(snippets_.size());
-    int cell = std::min(w, h);
-    while (cell > kMinPicture && (w / cell) * (h / cell) < n)
-        cell--;
-    return cell;
+    if (index < static_cast<int>(cache_.size()))
+        cache_.erase(cache_.begin() + index);
+    if (selected_ > index)
+        selected_--;
+    redraw();
+}
+
+int Canvas::base_side() const
+{
+    return fixed_size_ > 0 ? fixed_size_
+                           : std::min(gtk_widget_get_width(area_), gtk_widget_get_height(area_));
 }
 
 int Canvas::wanted_size(int index) const
 {
+    const int width = gtk_widget_get_width(area_), height = gtk_widget_get_height(area_);
+    if (width <= 0 || height <= 0)
+        return 0;  // not laid out yet
     if (grid_)
-        return std::max(kMinPicture, grid_cell() - 2 * kGridMargin);
+        return grid_layout(static_cast<int>(snippets_.size()), width, height).side;
     if (index != selected_)
         return 0;
-    const int base = fixed_size_ > 0
-                         ? fixed_size_
-                         : std::min(gtk_widget_get_width(area_), gtk_widget_get_height(area_));
-    if (base <= 0)
-        return 0;  // not laid out yet
-    return std::clamp(static_cast<int>(std::lround(base * zoom_)), kMinPicture, kMaxPicture);
+    return std::clamp(static_cast<int>(std::lround(base_side() * zoom_)), kMinPicture, kMaxPicture);
+}
+
+std::optional<Square> Canvas::square_of(int index) const
+{
+    const int width = gtk_widget_get_width(area_), height = gtk_widget_get_height(area_);
+    const int side = wanted_size(index);
+    if (side <= 0 || index < 0 || index >= static_cast<int>(snippets_.size()))
+        return std::nullopt;
+    if (grid_)
+        return grid_tile(grid_layout(static_cast<int>(snippets_.size()), width, height), index);
+    return single_square(side, width, height, pan_x_, pan_y_);
 }
 
 cairo_surface_t *Canvas::picture_of(int index)
@@ -171,64 +240,76 @@ void Canvas::draw(cairo_t *cr, int width, int height)
         cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_paint(cr);
     }
-    if (snippets_.empty())
-        return;
-    if (grid_)
-        draw_grid(cr, width);
-    else
-        draw_single(cr, width, height);
+    if (!snippets_.empty()) {
+        if (grid_)
+            draw_grid(cr, width, height);
+        else
+            draw_single(cr, width, height);
+    }
+    if (gtk_widget_has_focus(area_)) {
+        cairo_set_source_rgb(cr, kFocusRgb[0], kFocusRgb[1], kFocusRgb[2]);
+        cairo_set_line_width(cr, kFocusLine);
+        cairo_rectangle(cr, kFocusLine / 2.0, kFocusLine / 2.0, width - kFocusLine,
+                        height - kFocusLine);
+        cairo_stroke(cr);
+    }
 }
 
 void Canvas::draw_single(cairo_t *cr, int width, int height)
 {
-    if (selected_ < 0 || selected_ >= static_cast<int>(snippets_.size()))
+    const std::optional<Square> at = square_of(selected_);
+    if (!at)
         return;
     const SnippetState &s = snippets_[selected_];
-    const int side = wanted_size(selected_);
-    if (side <= 0)
-        return;
-    const double x = (width - side) / 2.0, y = (height - side) / 2.0;
     if (!s.failure().empty()) {
         cairo_set_source_rgb(cr, 0.7, 0, 0);
         show_centred_text(cr, width / 2.0, height / 2.0, s.failure());
         return;
     }
     if (cairo_surface_t *picture = picture_of(selected_)) {
-        paint_picture(cr, picture, x, y, side);
+        paint_picture(cr, picture, *at);
         if (s.status() == SnippetStatus::kStale) {
-            cairo_rectangle(cr, x, y, side, side);
+            cairo_rectangle(cr, at->x, at->y, at->side, at->side);
             cairo_set_source_rgba(cr, 0.5, 0.5, 0.5, 0.55);
             cairo_fill(cr);
             cairo_set_source_rgb(cr, 0.6, 0, 0);
-            show_centred_text(cr, width / 2.0, y + 24, "stale: the snippet does not compile");
+            show_centred_text(cr, width / 2.0, at->y + 24, "stale: the snippet does not compile");
         }
     } else if (build_failed(s)) {
         cairo_set_source_rgb(cr, 0.6, 0, 0);
         show_centred_text(cr, width / 2.0, height / 2.0, "the snippet does not compile");
     }
+    // The unit square's edge, one pixel outside the picture.
+    cairo_rectangle(cr, at->x - 0.5, at->y - 0.5, at->side + 1, at->side + 1);
+    cairo_set_source_rgb(cr, kOutlineGrey, kOutlineGrey, kOutlineGrey);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
 }
 
-void Canvas::draw_grid(cairo_t *cr, int width)
+void Canvas::draw_grid(cairo_t *cr, int width, int height)
 {
-    const int cell = grid_cell();
-    const int cols = std::max(1, width / std::max(cell, 1));
+    const GridLayout grid = grid_layout(static_cast<int>(snippets_.size()), width, height);
     for (int i = 0; i < static_cast<int>(snippets_.size()); i++) {
         const SnippetState &s = snippets_[i];
-        const double x = (i % cols) * cell + kGridMargin, y = (i / cols) * cell + kGridMargin;
-        const double side = cell - 2 * kGridMargin;
+        const Square at = grid_tile(grid, i);
         cairo_surface_t *picture = s.failure().empty() ? picture_of(i) : nullptr;
         if (picture != nullptr)
-            paint_picture(cr, picture, x, y, side);
+            paint_picture(cr, picture, at);
         if (!s.failure().empty() || build_failed(s)) {
-            cairo_rectangle(cr, x, y, side, side);
+            cairo_rectangle(cr, at.x, at.y, at.side, at.side);
             cairo_set_source_rgba(cr, 0.7, 0, 0, 0.25);
             cairo_fill(cr);
         }
         const bool selected = i == selected_;
-        cairo_rectangle(cr, x - 0.5, y - 0.5, side + 1, side + 1);
+        cairo_rectangle(cr, at.x - 0.5, at.y - 0.5, at.side + 1, at.side + 1);
         cairo_set_source_rgb(cr, selected ? 0.2 : 0.8, selected ? 0.4 : 0.8, selected ? 0.9 : 0.8);
         cairo_set_line_width(cr, selected ? 2 : 1);
         cairo_stroke(cr);
+        const double grey = selected ? 0.1 : 0.3;
+        cairo_set_source_rgb(cr, grey, grey, grey);
+        show_centred_text(cr, at.x + at.side / 2, at.y + at.side + kNameBand - kTileMargin,
+                          fitted(cr, s.file().name, grid.column_width - 2 * kTileMargin),
+                          kNameFontSize);
     }
 }
 
