@@ -68,27 +68,50 @@ TEST(AreaTest, CountsEveryRectangle)
     EXPECT_EQ(qxclock::area_of({{0, 0, 3, 4}, {10, 10, 5, 1}}), 17);
 }
 
-// Every pixel of the area is covered as often by the result as it is by at
-// least one of the rectangles added: once or not at all.
+// Unions, each with the number of rectangles it makes: in bands, a band
+// that goes on as the one above joined with it.
+struct UnionCase {
+    const char *name;
+    Damage added;
+    size_t rectangles;
+};
+
+const UnionCase kUnions[] = {
+    {"Overlapping",
+     {{0, 0, 10, 10}, {5, 5, 10, 10}, {2, 2, 3, 3}, {20, 0, 0, 5}, {30, 30, 2, 2}},
+     4},
+    {"StackedOfOneWidth", {{3, 0, 4, 2}, {3, 2, 4, 5}, {3, 7, 4, 1}}, 1},
+    {"SideBySide", {{0, 0, 2, 3}, {2, 0, 5, 3}}, 1},
+    {"Apart", {{0, 0, 2, 2}, {5, 0, 2, 2}, {0, 9, 1, 1}}, 3},
+    {"OneInsideAnother", {{1, 1, 2, 2}, {0, 0, 6, 6}}, 1},
+    {"EmptyOnly", {{4, 4, 0, 3}}, 0},
+};
+
+// Every pixel is covered by the union once if one of the rectangles added
+// covers it, else not at all. One union serves all cases, cleared between
+// them, as a frame's union is from frame to frame.
 TEST(RectUnionTest, CoversEachPixelOnce)
 {
-    const Damage added = {
-        {0, 0, 10, 10}, {5, 5, 10, 10}, {2, 2, 3, 3}, {20, 0, 0, 5}, {30, 30, 2, 2}};
     qxclock::RectUnion all;
-    all.add(added.front());
-    all.add(Damage(added.begin() + 1, added.end()));
-    const Damage got = all.rectangles();
-    for (int y = -1; y < 35; ++y)
-        for (int x = -1; x < 35; ++x) {
-            int wanted = 0, covered = 0;
-            for (const Rect &r : added)
-                wanted =
-                    wanted || (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height);
-            for (const Rect &r : got)
-                covered += x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
-            ASSERT_EQ(covered, wanted) << x << "," << y;
-        }
-    EXPECT_EQ(qxclock::area_of(got), 100 + 100 - 25 + 4);
+    for (const UnionCase &c : kUnions) {
+        all.clear();
+        all.add(c.added.front());
+        all.add(Damage(c.added.begin() + 1, c.added.end()));
+        const Damage &got = all.rectangles();
+        for (int y = -1; y < 35; ++y)
+            for (int x = -1; x < 35; ++x) {
+                int wanted = 0, covered = 0;
+                for (const Rect &r : c.added)
+                    wanted =
+                        wanted || (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height);
+                for (const Rect &r : got)
+                    covered += x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+                ASSERT_EQ(covered, wanted) << c.name << " at " << x << "," << y;
+            }
+        EXPECT_EQ(got.size(), c.rectangles) << c.name;
+    }
+    all.clear();
+    EXPECT_TRUE(all.rectangles().empty());
 }
 
 }  // namespace

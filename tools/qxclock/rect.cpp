@@ -45,14 +45,12 @@ long area_of(const Damage &damage)
     return n;
 }
 
-RectUnion::RectUnion() : region_(cairo_region_create()) {}
-
 void RectUnion::add(const Rect &r)
 {
     if (r.empty())
         return;
-    const cairo_rectangle_int_t c{r.x, r.y, r.width, r.height};
-    cairo_region_union_rectangle(region_.get(), &c);
+    added_.push_back(r);
+    done_ = false;
 }
 
 void RectUnion::add(const Damage &d)
@@ -61,17 +59,56 @@ void RectUnion::add(const Damage &d)
         add(r);
 }
 
-Damage RectUnion::rectangles() const
+const Damage &RectUnion::rectangles() const
 {
-    Damage out;
-    const int n = cairo_region_num_rectangles(region_.get());
-    out.reserve(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        cairo_rectangle_int_t c;
-        cairo_region_get_rectangle(region_.get(), i, &c);
-        out.push_back({c.x, c.y, c.width, c.height});
+    if (!done_)
+        make();
+    return rects_;
+}
+
+void RectUnion::make() const
+{
+    rects_.clear();
+    edges_.clear();
+    for (const Rect &r : added_) {
+        edges_.push_back(r.y);
+        edges_.push_back(r.y + r.height);
     }
-    return out;
+    std::sort(edges_.begin(), edges_.end());
+    edges_.erase(std::unique(edges_.begin(), edges_.end()), edges_.end());
+    // The rectangles of the band above, when it ends where this one starts.
+    size_t above = 0, above_end = 0;
+    for (size_t band = 0; band + 1 < edges_.size(); ++band) {
+        const int top = edges_[band], bottom = edges_[band + 1];
+        runs_.clear();
+        for (const Rect &r : added_)
+            if (r.y <= top && r.y + r.height >= bottom)
+                runs_.push_back({r.x, r.x + r.width});
+        std::sort(runs_.begin(), runs_.end());
+        const size_t first = rects_.size();
+        for (const auto &[x0, x1] : runs_) {
+            if (rects_.size() > first && x0 <= rects_.back().x + rects_.back().width)
+                rects_.back().width = std::max(rects_.back().width, x1 - rects_.back().x);
+            else
+                rects_.push_back({x0, top, x1 - x0, bottom - top});
+        }
+        // The same runs as the band just above: it grows down instead.
+        const size_t count = rects_.size() - first;
+        bool same = count > 0 && above_end - above == count && above_end == first &&
+                    rects_[above].y + rects_[above].height == top;
+        for (size_t i = 0; same && i < count; ++i)
+            same = rects_[above + i].x == rects_[first + i].x &&
+                   rects_[above + i].width == rects_[first + i].width;
+        if (same) {
+            for (size_t i = above; i < above_end; ++i)
+                rects_[i].height += bottom - top;
+            rects_.resize(first);
+        } else {
+            above = first;
+            above_end = rects_.size();
+        }
+    }
+    done_ = true;
 }
 
 }  // namespace qxclock

@@ -2,9 +2,8 @@
 #ifndef QXCLOCK_RECT_H
 #define QXCLOCK_RECT_H
 
+#include <utility>
 #include <vector>
-
-#include "cairo_ptr.h"
 
 namespace qxclock {
 
@@ -28,16 +27,33 @@ using Damage = std::vector<Rect>;
 // The number of pixels covered by `damage`.
 long area_of(const Damage &damage);
 
-// The union of the rectangles added, as rectangles that do not overlap.
+// The union of the rectangles added, as rectangles that do not overlap: in
+// bands from top to bottom, the fewest rectangles in each band, and a band
+// that goes on as the one above it joined with it. Its storage is kept from
+// one union to the next (clear()): once it has grown to what a frame needs,
+// a union allocates nothing.
 class RectUnion {
 public:
-    RectUnion();
+    // Starts a new union, empty.
+    void clear()
+    {
+        added_.clear();
+        rects_.clear();
+        done_ = true;
+    }
     void add(const Rect &r);
     void add(const Damage &d);
-    Damage rectangles() const;
+    const Damage &rectangles() const;
 
 private:
-    quillkit::RegionPtr region_;
+    void make() const;
+
+    Damage added_;
+    // Worked out from added_ when asked for.
+    mutable Damage rects_;
+    mutable bool done_ = true;
+    mutable std::vector<int> edges_;                 // the bands' tops and bottoms
+    mutable std::vector<std::pair<int, int>> runs_;  // of one band: [x0, x1)
 };
 
 }  // namespace qxclock
