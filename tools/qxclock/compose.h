@@ -25,16 +25,24 @@ void draw_face_layer(cairo_t *cr, int width, int height,
 void compose_frame(cairo_t *cr, cairo_surface_t *face, int width, int height, const timeval &tv,
                    bool seconds);
 
-// Makes `area` of the A8 image `mask` clear.
-void clear_mask(cairo_surface_t *mask, const Rect &area);
+// Makes the rectangles `areas` of the A8 image `mask` clear.
+void clear_mask(cairo_surface_t *mask, const Damage &areas);
 
-// Lays into `area` of the image `target` the `face` (ARGB32, or RGB24 like
-// the target), under the union of the A8 masks `kept_shadows` and `shadows`
-// in black at the hands' shadow alpha, under the A8 mask `hands` in black:
-// what cairo gives painting the face, the shadows as one translucent fill
-// and the hands, in one pass over the pixels. All five are of one size.
-void lay_under_hands(cairo_surface_t *target, cairo_surface_t *face, cairo_surface_t *kept_shadows,
-                     cairo_surface_t *shadows, cairo_surface_t *hands, const Rect &area);
+// The layers of the picture under the second hand, images of the target's
+// size: the face (ARGB32, or RGB24 like the target), the A8 masks of the
+// kept hands' shadows and of the second hand's, and of the kept hands.
+struct Layers {
+    cairo_surface_t *face;
+    cairo_surface_t *kept_shadows;
+    cairo_surface_t *shadows;
+    cairo_surface_t *hands;
+};
+
+// Lays into the rectangles `areas` of the image `target` the face, under the
+// union of the two shadow masks in black at the hands' shadow alpha, under
+// the hands' mask in black: what cairo gives painting the face, the shadows
+// as one translucent fill and the hands, in one pass over those pixels.
+void lay_under_hands(cairo_surface_t *target, const Layers &layers, const Damage &areas);
 
 }  // namespace qxclock
 

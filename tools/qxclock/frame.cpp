@@ -80,12 +80,21 @@ Rect hands_bounds(int width, int height, const timeval &tv, bool seconds)
 
 Damage second_hand_pieces(int width, int height, const timeval &tv)
 {
+    Damage out;
     quillkit::HandAngles angles{};
-    if (width <= 0 || height <= 0 || !quillkit::hand_angles(tv, angles))
-        return {};
+    if (quillkit::hand_angles(tv, angles))
+        second_hand_pieces(width, height, angles.second, out);
+    return out;
+}
+
+void second_hand_pieces(int width, int height, double second_angle, Damage &out)
+{
+    out.clear();
+    if (width <= 0 || height <= 0)
+        return;
     // As qxhand draws it: clockwise from 12 o'clock, in the unit square
     // stretched over the clock.
-    const double theta = angles.second * quillkit::kPi / 180;
+    const double theta = second_angle * quillkit::kPi / 180;
     const double along_x = std::sin(theta), along_y = -std::cos(theta);  // towards the tip
     const double across_x = std::cos(theta), across_y = std::sin(theta);
     const quillkit::HandDesign &hand = quillkit::kSecondHandDesign;
@@ -95,7 +104,6 @@ Damage second_hand_pieces(int width, int height, const timeval &tv)
     const double side = std::max(width, height);
     const int pieces =
         std::clamp(static_cast<int>(std::ceil((tip - tail) * side / kPiecePixels)), 1, kMaxPieces);
-    Damage out;
     for (int i = 0; i < pieces; ++i) {
         const double u0 = tail + (tip - tail) * i / pieces;
         const double u1 = tail + (tip - tail) * (i + 1) / pieces;
@@ -114,7 +122,6 @@ Damage second_hand_pieces(int width, int height, const timeval &tv)
         if (!r.empty())
             out.push_back(r);
     }
-    return out;
 }
 
 void ClockFrame::reset()
@@ -156,27 +163,25 @@ bool ClockFrame::prepare(cairo_surface_t *target, int width, int height)
     return true;
 }
 
-bool ClockFrame::keep_hands(const timeval &tv)
+bool ClockFrame::keep_hands(const quillkit::HandAngles *angles)
 {
-    quillkit::HandAngles angles{};
-    const bool known = quillkit::hand_angles(tv, angles);
     for (cairo_surface_t *mask : {kept_shadows_.get(), kept_hands_.get()}) {
         const quillkit::ContextPtr cr(cairo_create(mask));
         cairo_set_operator(cr.get(), CAIRO_OPERATOR_CLEAR);
         cairo_paint(cr.get());
         cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
-        if (!known)
+        if (angles == nullptr)
             continue;  // no hands, as qxhand draws none
         hand_space(cr.get(), width_, height_);
         const bool shadows = mask == kept_shadows_.get();
         const quillkit::HandDesign &hour = quillkit::kHourHandDesign;
         const quillkit::HandDesign &minute = quillkit::kMinuteHandDesign;
-        quillkit::append_hand(cr.get(), angles.hour, hour, shadows ? hour.alt : 0,
+        quillkit::append_hand(cr.get(), angles->hour, hour, shadows ? hour.alt : 0,
                               quillkit::hour_outline);
         // The shadows are one path (their union); the hands one fill each.
         if (!shadows)
             cairo_fill(cr.get());
-        quillkit::append_hand(cr.get(), angles.minute, minute, shadows ? minute.alt : 0,
+        quillkit::append_hand(cr.get(), angles->minute, minute, shadows ? minute.alt : 0,
                               quillkit::minute_outline);
         cairo_fill(cr.get());
         if (!drawn_well(cr))
@@ -185,66 +190,70 @@ bool ClockFrame::keep_hands(const timeval &tv)
     return true;
 }
 
-bool ClockFrame::compose(cairo_surface_t *target, const Rect &area, const timeval &tv, bool seconds)
+bool ClockFrame::compose(cairo_surface_t *target, const quillkit::HandAngles *angles)
 {
-    quillkit::HandAngles angles{};
-    seconds = seconds && quillkit::hand_angles(tv, angles);
-    clear_mask(shadows_.get(), area);
-    if (seconds) {
+    const Damage &areas = changed_.rectangles();
+    Rect bounds;
+    for (const Rect &r : areas)
+        bounds = unite(bounds, r);
+    clear_mask(shadows_.get(), areas);
+    if (angles != nullptr) {
         const quillkit::ContextPtr cr(cairo_create(shadows_.get()));
-        clip_to(cr.get(), area);
+        clip_to(cr.get(), bounds);
         hand_space(cr.get(), width_, height_);
-        append_second(cr.get(), angles.second, quillkit::kSecondHandDesign.alt);
+        append_second(cr.get(), angles->second, quillkit::kSecondHandDesign.alt);
         cairo_fill(cr.get());
         if (!drawn_well(cr))
             return false;
     }
     // The face, the shadows as one and the kept hands: a pass over the
     // pixels, cheaper than three of cairo's.
-    lay_under_hands(target, face_.get(), kept_shadows_.get(), shadows_.get(), kept_hands_.get(),
-                    area);
-    if (!seconds)
+    lay_under_hands(target, {face_.get(), kept_shadows_.get(), shadows_.get(), kept_hands_.get()},
+                    areas);
+    if (angles == nullptr)
         return true;
     const quillkit::ContextPtr cr(cairo_create(target));
-    clip_to(cr.get(), area);
+    clip_to(cr.get(), bounds);
     hand_space(cr.get(), width_, height_);
-    append_second(cr.get(), angles.second, 0);
+    append_second(cr.get(), angles->second, 0);
     cairo_fill(cr.get());
     return drawn_well(cr);
 }
 
-Damage ClockFrame::changes(bool seconds, long period_index, const Rect &hour_minute,
-                           const Damage &second) const
+void ClockFrame::find_changes(bool new_period, const Rect &hour_minute)
 {
-    if (!drawn_)
-        return {{0, 0, width_, height_}};
-    RectUnion all;
-    all.add(second_);
-    all.add(second);
-    if (period_index != period_index_ || seconds != seconds_) {
-        all.add(hour_minute_);
-        all.add(hour_minute);
+    changed_.clear();
+    if (!drawn_) {
+        changed_.add({0, 0, width_, height_});
+        return;
     }
-    return all.rectangles();
+    changed_.add(second_);
+    changed_.add(next_second_);
+    if (new_period) {
+        changed_.add(hour_minute_);
+        changed_.add(hour_minute);
+    }
 }
 
-quillkit::Result<Damage> ClockFrame::draw(cairo_surface_t *target, int width, int height,
-                                          const timeval &tv, bool seconds)
+quillkit::Result<void> ClockFrame::draw(cairo_surface_t *target, int width, int height,
+                                        const timeval &tv, bool seconds)
 {
+    changed_.clear();
     if (width <= 0 || height <= 0)
-        return Damage{};
+        return {};
     if (!prepare(target, width, height))
         return quillkit::fail("cannot draw the clock");
+    quillkit::HandAngles angles{};
+    const bool known = quillkit::hand_angles(tv, angles);
     const long period_index = period_of(tv, frame_rate_for(width, height, false).seconds_per_frame);
     const bool new_period = !drawn_ || period_index != period_index_ || seconds != seconds_;
     const Rect hour_minute = new_period ? hands_bounds(width, height, tv, false) : hour_minute_;
-    Damage second = seconds ? second_hand_pieces(width, height, tv) : Damage{};
-    const Damage changed = changes(seconds, period_index, hour_minute, second);
-    // One clip round all of it: cheaper for cairo than several rectangles.
-    Rect redrawn;
-    for (const Rect &r : changed)
-        redrawn = unite(redrawn, r);
-    if ((new_period && !keep_hands(tv)) || !compose(target, redrawn, tv, seconds)) {
+    next_second_.clear();
+    if (seconds && known)
+        second_hand_pieces(width, height, angles.second, next_second_);
+    find_changes(new_period, hour_minute);
+    const quillkit::HandAngles *hands = known ? &angles : nullptr;
+    if ((new_period && !keep_hands(hands)) || !compose(target, seconds ? hands : nullptr)) {
         drawn_ = false;
         return quillkit::fail("cannot draw the clock");
     }
@@ -253,9 +262,8 @@ quillkit::Result<Damage> ClockFrame::draw(cairo_surface_t *target, int width, in
     seconds_ = seconds;
     period_index_ = period_index;
     hour_minute_ = hour_minute;
-    second_ = std::move(second);
-    redrawn_ = redrawn;
-    return changed;
+    second_.swap(next_second_);
+    return {};
 }
 
 }  // namespace qxclock

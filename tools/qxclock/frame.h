@@ -12,6 +12,9 @@
 // rest of the picture stays as it is. When the minute hand has moved, the
 // frame redraws where all the hands were and are. Each frame says which
 // rectangles it changed, so that only they need to reach the screen.
+//
+// Between two moves of the minute hand a frame allocates nothing: the
+// surfaces, the rectangles and their union are kept from frame to frame.
 #ifndef QXCLOCK_FRAME_H
 #define QXCLOCK_FRAME_H
 
@@ -22,6 +25,7 @@
 
 #include "cairo_ptr.h"
 #include "colour.h"
+#include "hand_outline.h"
 #include "rect.h"
 #include "result.h"
 
@@ -41,15 +45,17 @@ public:
     // frame_clock.h) that is where the second hand was and is: the hour and
     // minute hands stay as drawn at the start of the period, less than a
     // pixel from where they are now. The picture is the one qxhand_draw
-    // gives, but for the rounding of edge pixels. Returns the rectangles it
-    // changed (none when the size is empty); fails with "cannot draw the
-    // clock" when cairo cannot.
+    // gives, but for the rounding of edge pixels. Afterwards changed() holds
+    // the rectangles it changed (none when the size is empty); fails with
+    // "cannot draw the clock" when cairo cannot.
     //
-    // It draws the bounding rectangle of those (redrawn()), which costs
-    // cairo less than clipping to several: the pixels there outside them
-    // come out as they were.
-    quillkit::Result<Damage> draw(cairo_surface_t *target, int width, int height, const timeval &tv,
-                                  bool seconds);
+    // Only the pixels in those rectangles are composed again; cairo draws
+    // the second hand clipped to their bounding rectangle, which costs it
+    // less than clipping to several (the hand lies inside them).
+    quillkit::Result<void> draw(cairo_surface_t *target, int width, int height, const timeval &tv,
+                                bool seconds);
+    // What the last draw() changed: rectangles that do not overlap.
+    const Damage &changed() const { return changed_.rectangles(); }
 
     // Lays the face on another background (none: transparent) from the next
     // frame on, which draws the whole picture.
@@ -64,18 +70,17 @@ public:
     // Drops the cached face too.
     void reset();
 
-    // The rectangle the last frame drew in.
-    const Rect &redrawn() const { return redrawn_; }
-
 private:
     bool prepare(cairo_surface_t *target, int width, int height);
-    // Draws the hour and minute hands for `tv` into their masks.
-    bool keep_hands(const timeval &tv);
-    // Composes the clock for `tv` into `target`, clipped to `area`.
-    bool compose(cairo_surface_t *target, const Rect &area, const timeval &tv, bool seconds);
-    // What the next frame changes, given its hands and the last frame's.
-    Damage changes(bool seconds, long period_index, const Rect &hour_minute,
-                   const Damage &second) const;
+    // Draws the hour and minute hands at `angles` (none: no hands) into
+    // their masks.
+    bool keep_hands(const quillkit::HandAngles *angles);
+    // Composes the clock into the changed() rectangles of `target`, with the
+    // second hand at `angles` (none: no second hand).
+    bool compose(cairo_surface_t *target, const quillkit::HandAngles *angles);
+    // Works out changed() for the next frame, given its hands and the last
+    // frame's.
+    void find_changes(bool new_period, const Rect &hour_minute);
 
     std::optional<quillkit::Rgb> background_;
     int width_ = 0;
@@ -95,7 +100,8 @@ private:
     long period_index_ = 0;
     Rect hour_minute_;
     Damage second_;
-    Rect redrawn_;
+    Damage next_second_;  // the next frame's second hand, while it is drawn
+    RectUnion changed_;
 };
 
 // The bounds, in whole pixels, of the hands (with their shadows) for `tv` in a
@@ -107,6 +113,9 @@ Rect hands_bounds(int width, int height, const timeval &tv, bool seconds);
 // few pieces along the hand, so that a hand lying across the clock does not
 // take the whole square round it.
 Damage second_hand_pieces(int width, int height, const timeval &tv);
+// The same for the second hand at `second_angle` (degrees clockwise from
+// 12 o'clock), into `out` (emptied first).
+void second_hand_pieces(int width, int height, double second_angle, Damage &out);
 
 }  // namespace qxclock
 

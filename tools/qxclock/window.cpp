@@ -19,13 +19,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "backdrop.h"
 #include "clock_window.h"
 #include "frame.h"
 #include "frame_clock.h"
-#include "outline.h"
 #include "pixel_buffer.h"
 #include "stop_signals.h"
 #include "visualpick.h"
@@ -75,14 +73,10 @@ private:
     quillkit::Result<void> draw_frame(std::int64_t now, const timeval &tv);
     // Shows `area` (window coordinates) from the buffer.
     void show(const Rect &area);
-    // Gives the window the outline of the picture inside `changed` (buffer
-    // coordinates), turning the pixels of the last frame's redrawn()
-    // rectangle opaque; all of it when `whole`.
-    void reshape(const Damage &changed, bool whole);
     // Lays the clock on the background for whether a compositing manager
     // runs now, drawing it all again.
     void follow_compositor();
-    // Waits for X, a signal or the next frame.
+    // Waits for X, a signal or the next frame; sets x_quiet_.
     quillkit::Result<void> wait();
 
     XConnection &x_;
@@ -100,6 +94,9 @@ private:
     bool drawn_ = false;         // the buffer holds a whole frame
     std::int64_t deadline_ = 0;  // of the next frame; 0: at once
     Rect exposed_;               // waiting to be shown again
+    // The last wait found nothing queued and the connection silent: there
+    // are no events to read (and asking would cost a read that fails).
+    bool x_quiet_ = false;
     // The last frame's shape requests: the exposures they made fall in
     // `area`, which the frame put after them.
     struct OwnExposures {
@@ -195,53 +192,30 @@ void WindowLoop::show(const Rect &area)
                  {part.x - drawn.x, part.y - drawn.y, part.width, part.height}, part.x, part.y);
 }
 
-void WindowLoop::reshape(const Damage &changed, bool whole)
-{
-    // All that the frame drew, the pixels it left as they were too: they are
-    // premultiplied again.
-    const Rect drawn = drawn_area();
-    std::vector<Rect> runs;
-    take_outline(buffer_->surface(), frame_.redrawn(), runs);
-    // The outline changed only inside the changed rectangles, which are put.
-    std::vector<Rect> inside;
-    Damage areas;
-    for (const Rect &area : changed) {
-        for (const Rect &run : runs) {
-            const Rect part = intersect(run, area);
-            if (!part.empty())
-                inside.push_back({part.x + drawn.x, part.y + drawn.y, part.width, part.height});
-        }
-        areas.push_back({area.x + drawn.x, area.y + drawn.y, area.width, area.height});
-    }
-    if (whole)
-        shape_.set(inside);
-    else
-        shape_.replace(areas, inside);
-}
-
 quillkit::Result<void> WindowLoop::draw_frame(std::int64_t now, const timeval &tv)
 {
     if (quillkit::Result<void> ready = ensure_buffer(); !ready)
         return ready;
     const Rect drawn = drawn_area();
-    const quillkit::Result<Damage> changed =
-        frame_.draw(buffer_->surface(), drawn.width, drawn.height, tv, seconds_);
-    if (!changed)
-        return quillkit::fail(changed.error());
-    const bool whole = !drawn_ || (changed->size() == 1 && changed->front().width == drawn.width &&
-                                   changed->front().height == drawn.height);
+    if (quillkit::Result<void> done =
+            frame_.draw(buffer_->surface(), drawn.width, drawn.height, tv, seconds_);
+        !done)
+        return done;
+    const Damage &changed = frame_.changed();
+    const bool whole = !drawn_ || (changed.size() == 1 && changed.front().width == drawn.width &&
+                                   changed.front().height == drawn.height);
     drawn_ = true;
-    Rect bounds;
-    for (const Rect &r : *changed)
-        bounds = unite(bounds, {r.x + drawn.x, r.y + drawn.y, r.width, r.height});
     // The shape first: the parts it adds are exposed, and the puts after it
     // fill them. Those exposures need no answer (see handle()).
     if (shaped_) {
+        Rect bounds;
+        for (const Rect &r : changed)
+            bounds = unite(bounds, {r.x + drawn.x, r.y + drawn.y, r.width, r.height});
         own_exposures_ = {NextRequest(x_.get()), 0, bounds};
-        reshape(*changed, whole);
+        shape_.follow(buffer_->surface(), changed, drawn.x, drawn.y, whole);
         own_exposures_.before = NextRequest(x_.get());
     }
-    for (const Rect &r : *changed)
+    for (const Rect &r : changed)
         show({r.x + drawn.x, r.y + drawn.y, r.width, r.height});
     show(exposed_);
     exposed_ = {};
@@ -280,8 +254,10 @@ quillkit::Result<void> WindowLoop::wait()
         timeout_ms = left > 0 ? static_cast<int>((left + 999) / 1000) : 0;
     }
     pollfd fds[2] = {{ConnectionNumber(x_.get()), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-    if (poll(fds, 2, timeout_ms) < 0 && errno != EINTR)
+    const int ready = poll(fds, 2, timeout_ms);
+    if (ready < 0 && errno != EINTR)
         return quillkit::fail(std::string("poll: ") + std::strerror(errno));
+    x_quiet_ = ready >= 0 && fds[0].revents == 0;
     return {};
 }
 
@@ -289,7 +265,9 @@ quillkit::Result<void> WindowLoop::run()
 {
     for (;;) {
         EventSummary events;
-        pump_events(events);
+        if (!x_quiet_)
+            pump_events(events);
+        x_quiet_ = false;
         if (signals_.stop_requested() || events.close)
             return {};
         if (events.destroyed) {

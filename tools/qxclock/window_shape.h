@@ -3,6 +3,7 @@
 #define QXCLOCK_WINDOW_SHAPE_H
 
 #include <X11/Xlib.h>
+#include <cairo.h>
 
 #include <vector>
 
@@ -29,6 +30,13 @@ public:
     // The whole window is shown again.
     void clear();
 
+    // The window takes the outline (take_outline) of the ARGB32 picture
+    // `picture`, which lies at (dx, dy) in the window, inside the
+    // rectangles `changed` of the picture, whose pixels there turn opaque:
+    // all of the shape anew when `whole` (set()), else only inside those
+    // rectangles (replace()). Its lists are kept from one call to the next.
+    void follow(cairo_surface_t *picture, const Damage &changed, int dx, int dy, bool whole);
+
 private:
     void combine(const std::vector<Rect> &rects, int op);
 
@@ -36,6 +44,9 @@ private:
     Window window_;
     bool available_ = false;
     bool shaped_ = false;
+    std::vector<Rect> runs_;  // of the outline, in window coordinates
+    Damage areas_;            // the changed rectangles, in window coordinates
+    std::vector<XRectangle> xrects_;
 };
 
 }  // namespace qxclock
