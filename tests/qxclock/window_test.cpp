@@ -1,6 +1,7 @@
 // window_test.cpp - the qxclock window under a private Xvfb: what it tells
 // the window manager, placed and sized as asked, its background, resized,
-// its memory after a huge resize, and its colour names.
+// its memory after a huge resize (bounded, and given back when it shrinks),
+// and its colour names.
 // GoogleTest first: Xlib's macros (None, Bool, Status) would break it.
 #include <gtest/gtest.h>
 
@@ -238,6 +239,42 @@ TEST_F(ClockWindowTest, AHugeResizeTakesBoundedMemory)
     // Two drawing surfaces of at most 4096 x 4096 pixels (64 MB each), and
     // the program itself.
     EXPECT_LT(memory_kb(clock_->pid(), "VmHWM"), 400 * 1024);
+}
+
+TEST_F(ClockWindowTest, GivesTheMemoryBackWhenAHugeWindowShrinks)
+{
+    // Twice huge and back: after the first large buffers are freed, malloc
+    // keeps later ones of a few MB in its heap unless told to give them back.
+    ASSERT_NO_FATAL_FAILURE(start({"--size", std::to_string(kWindowSize)}));
+    wait_for_clock();
+    const long start_kb = memory_kb(clock_->pid(), "VmRSS");
+    ASSERT_GT(start_kb, 0);
+    // What one frame at the 4096 px cap needs: its own image, the face and
+    // three masks, over 100 MB.
+    constexpr long kHugeFrameKb = 100 * 1024;
+    // What a window of the usual size may keep after it: far less than one
+    // 4096 px mask (16 MB).
+    const long bound_kb = start_kb + 8 * 1024;
+    for (int round = 0; round < 2; ++round) {
+        XResizeWindow(dpy_, win_, 20000, 20000);
+        XSync(dpy_, False);
+        ASSERT_TRUE(
+            wait_until([&] { return memory_kb(clock_->pid(), "VmRSS") > start_kb + kHugeFrameKb; },
+                       kWaitMs, 20))
+            << "no frame at the cap in round " << round << "; stderr: " << clock_stderr();
+        XResizeWindow(dpy_, win_, kWindowSize, kWindowSize);
+        XSync(dpy_, False);
+        EXPECT_TRUE(
+            wait_until([&] { return memory_kb(clock_->pid(), "VmRSS") < bound_kb; }, kWaitMs, 20))
+            << "round " << round << ": " << memory_kb(clock_->pid(), "VmRSS") << " kB after "
+            << start_kb << " kB at the start";
+    }
+    ASSERT_TRUE(clock_->running()) << clock_stderr();
+    auto im = wait_for_image([](const WindowImage &i) {
+        return i.width() == kWindowSize &&
+               near(i.at(tick_centre(45, kWindowSize, kWindowSize)), kAccentBlue);
+    });
+    expect_ticks(*im);
 }
 
 TEST(ClockColourTest, BuiltInNamesMatchTheServersDatabase)

@@ -9,6 +9,7 @@
 #include "window.h"
 
 #include <X11/Xlib.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/time.h>
 
@@ -94,6 +95,7 @@ private:
     bool drawn_ = false;         // the buffer holds a whole frame
     std::int64_t deadline_ = 0;  // of the next frame; 0: at once
     Rect exposed_;               // waiting to be shown again
+    bool give_back_ = false;     // see ensure_buffer()
     // The last wait found nothing queued and the connection silent: there
     // are no events to read (and asking would cost a read that fails).
     bool x_quiet_ = false;
@@ -171,6 +173,10 @@ quillkit::Result<void> WindowLoop::ensure_buffer()
     const Rect area = drawn_area();
     if (buffer_ && buffer_->width() == area.width && buffer_->height() == area.height)
         return {};
+    // Smaller than before: once the next frame has let the large buffers go
+    // (this one and the frame's own), their memory goes back to the system.
+    give_back_ = buffer_ && static_cast<long>(area.width) * area.height <
+                                static_cast<long>(buffer_->width()) * buffer_->height();
     buffer_.reset();
     drawn_ = false;
     frame_.invalidate();
@@ -201,6 +207,13 @@ quillkit::Result<void> WindowLoop::draw_frame(std::int64_t now, const timeval &t
             frame_.draw(buffer_->surface(), drawn.width, drawn.height, tv, seconds_);
         !done)
         return done;
+    if (give_back_) {
+        // Freed blocks of a few MB stay in the heap otherwise: malloc keeps
+        // them for the next large allocation once it has freed one of its
+        // own mappings.
+        malloc_trim(0);
+        give_back_ = false;
+    }
     const Damage &changed = frame_.changed();
     const bool whole = !drawn_ || (changed.size() == 1 && changed.front().width == drawn.width &&
                                    changed.front().height == drawn.height);
