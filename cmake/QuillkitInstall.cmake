@@ -20,6 +20,8 @@ install(TARGETS ${modules} EXPORT quillkit-targets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
 install(TARGETS ${static_modules} EXPORT quillkit-targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+# quillkit::quillkit, which links every module's shared library.
+install(TARGETS quillkit_quillkit EXPORT quillkit-targets)
 install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quillkit COMPONENT development)
 
 # The programs have an export set of their own, installed with them: the
@@ -80,6 +82,8 @@ set(pc_snippets_private libpng)
 if(QUILLKIT_HAVE_RSVG)
   set(pc_snippets_private "libpng, librsvg-2.0")
 endif()
+# quillkit.pc, the whole kit: it requires the modules' own files.
+list(APPEND pkgconfig_templates ${CMAKE_CURRENT_LIST_DIR}/quillkit.pc.in)
 foreach(template IN LISTS pkgconfig_templates)
   get_filename_component(name ${template} NAME_WE)
   configure_file(${template} ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc @ONLY)

@@ -6,11 +6,14 @@
 #   STEP=install           install BUILD_DIR into PREFIX (a path with a space), run the
 #                          installed programs, check the libraries' RUNPATH and DT_NEEDED
 #   STEP=pkgconfig_shared  cc + pkg-config against the installed tree
+#   STEP=pkgconfig_kit     cc + pkg-config quillkit (the whole kit), linked --as-needed:
+#                          a program that calls every library names every one
 #   STEP=qxface_only       a program on qxface alone, linked --as-needed: through
 #                          pkg-config, and through find_package() installed on its own
 #   STEP=pkgconfig_static  cc with the static archives, C linker only
 #   STEP=cmake_shared      find_package(quillkit), shared targets
 #   STEP=cmake_static      find_package(quillkit), _static targets
+#   STEP=cmake_kit         find_package(quillkit), quillkit::quillkit alone, as pkgconfig_kit
 #   STEP=embedded          add_subdirectory() of the source tree, with a snippet module:
 #                          by default (shared libraries, run from the build tree), and
 #                          with BUILD_SHARED_LIBS OFF (static, installed and run there)
@@ -111,6 +114,10 @@ function(expect_linked exe how)
   endif()
 endfunction()
 
+# Every shared library of the kit, which a program on the whole kit names.
+set(kit_libraries libqxface.so.1 libqxlogo.so.1 libqxhand.so.1 libshapekit.so.1
+    libvisualpick.so.1 libquillkit-snippets.so.1)
+
 # The consumer's flags from pkg-config, as a list.
 function(pkg_config_flags out_var)
   run("pkg-config" ${PKG_CONFIG} ${ARGN})
@@ -205,6 +212,24 @@ elseif(STEP STREQUAL "pkgconfig_shared")
   run_program("consumer built through pkg-config" ${WORK_DIR} ${WORK_DIR}/consumer)
   message(STATUS "${run_output}")
 
+elseif(STEP STREQUAL "pkgconfig_kit")
+  file(REMOVE_RECURSE ${WORK_DIR})
+  file(MAKE_DIRECTORY ${WORK_DIR})
+  run("pkg-config --print-requires quillkit" ${PKG_CONFIG} --print-requires quillkit)
+  foreach(module quillkit-clock quillkit-shapes quillkit-x11 quillkit-snippets)
+    if(NOT run_output MATCHES "(^|\n)${module} = 1\\.0\\.0\n")
+      message(FATAL_ERROR "quillkit.pc does not require ${module} = 1.0.0:\n${run_output}")
+    endif()
+  endforeach()
+  pkg_config_flags(flags --cflags --libs quillkit)
+  # --as-needed keeps only the libraries the program calls: all of them.
+  run("compile through pkg-config quillkit" ${C_COMPILER} ${c_flags} -DPREFIXED_INCLUDES
+      -DWITH_SNIPPETS ${project_dir}/project/consumer.c -o ${WORK_DIR}/consumer
+      -Wl,--as-needed ${flags} ${prefix_rpath} ${extra})
+  expect_needs(${WORK_DIR}/consumer ${kit_libraries})
+  run_program("consumer built through pkg-config quillkit" ${WORK_DIR} ${WORK_DIR}/consumer)
+  message(STATUS "${run_output}")
+
 elseif(STEP STREQUAL "qxface_only")
   # Linked --as-needed, as Debian's compiler does by default (but not for
   # sanitizer builds), the programs name libqxface alone.
@@ -246,19 +271,29 @@ elseif(STEP STREQUAL "pkgconfig_static")
   run_program("consumer linked statically" ${WORK_DIR} ${WORK_DIR}/consumer)
   message(STATUS "${run_output}")
 
-elseif(STEP MATCHES "^cmake_(shared|static)$")
+elseif(STEP MATCHES "^cmake_(shared|static|kit)$")
   set(how ${CMAKE_MATCH_1})
+  # quillkit::quillkit, linked --as-needed: the program names every library
+  # because it calls each one.
+  set(link_flags "${EXTRA_FLAGS}")
+  if(how STREQUAL "kit")
+    set(link_flags "-Wl,--as-needed ${EXTRA_FLAGS}")
+  endif()
   file(REMOVE_RECURSE ${WORK_DIR})
   run("configure through find_package" ${CMAKE_COMMAND} -S ${project_dir}/project -B ${WORK_DIR}
       -G ${GENERATOR} -DCMAKE_C_COMPILER=${C_COMPILER} "-DCMAKE_PREFIX_PATH=${PREFIX}"
       -DQUILLKIT_LINK=${how}
       -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF
-      "-DCMAKE_C_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${EXTRA_FLAGS}")
+      "-DCMAKE_C_FLAGS=${EXTRA_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${link_flags}")
   if(NOT run_output MATCHES "quillkit package: ${PREFIX}/")
     message(FATAL_ERROR "find_package(quillkit) did not pick the package in ${PREFIX}:\n${run_output}")
   endif()
   run("build through find_package" ${CMAKE_COMMAND} --build ${WORK_DIR})
-  expect_linked(${WORK_DIR}/consumer ${how})
+  if(how STREQUAL "kit")
+    expect_needs(${WORK_DIR}/consumer ${kit_libraries})
+  else()
+    expect_linked(${WORK_DIR}/consumer ${how})
+  endif()
   run_program("consumer built through find_package" ${WORK_DIR} ${WORK_DIR}/consumer)
   message(STATUS "${run_output}")
 
@@ -273,8 +308,11 @@ elseif(STEP STREQUAL "embedded")
       -S ${project_dir}/embed -B ${WORK_DIR}/shared ${embed_args} -DQUILLKIT_EXPECT=shared)
   run("build the embedding project for shared libraries" ${CMAKE_COMMAND} --build ${WORK_DIR}/shared)
   expect_linked(${WORK_DIR}/shared/consumer shared)
+  expect_needs(${WORK_DIR}/shared/kit_consumer ${kit_libraries})
   file(MAKE_DIRECTORY ${WORK_DIR}/run)
   run_program("consumer of the embedded shared libraries" ${WORK_DIR}/run ${WORK_DIR}/shared/consumer)
+  run_program("consumer of the embedded quillkit::quillkit" ${WORK_DIR}/run
+      ${WORK_DIR}/shared/kit_consumer)
   run_program("snippet program of the embedded shared libraries" ${WORK_DIR}/run
       ${WORK_DIR}/shared/check_snippets ffff0000 ${svg_arg})
   # With BUILD_SHARED_LIBS OFF, the static archives: the installed programs
@@ -289,10 +327,13 @@ elseif(STEP STREQUAL "embedded")
     message(FATAL_ERROR "the embedded quillkit added tests:\n${run_output}")
   endif()
   run("install the embedding project" ${CMAKE_COMMAND} --install ${WORK_DIR}/static)
-  foreach(program consumer check_snippets)
+  foreach(program consumer kit_consumer check_snippets)
     expect_linked("${installed}/bin/${program}" static)
   endforeach()
   run_program("the installed consumer of the embedded kit" ${WORK_DIR}/run "${installed}/bin/consumer")
+  message(STATUS "${run_output}")
+  run_program("the installed consumer of the embedded quillkit::quillkit" ${WORK_DIR}/run
+      "${installed}/bin/kit_consumer")
   message(STATUS "${run_output}")
   run_program("the installed snippet program of the embedded kit" ${WORK_DIR}/run
       "${installed}/bin/check_snippets" ffff0000 ${svg_arg})
@@ -448,14 +489,16 @@ elseif(STEP STREQUAL "debian")
     endforeach()
   endforeach()
 
-  # The unpacked tree serves a consumer through its relocatable .pc files.
-  file(GLOB_RECURSE pc ${WORK_DIR}/root/*/quillkit-clock.pc)
+  # The unpacked tree serves a consumer of the whole kit through its
+  # relocatable .pc files.
+  file(GLOB_RECURSE pc ${WORK_DIR}/root/*/quillkit.pc)
   get_filename_component(pcdir "${pc}" DIRECTORY)
   get_filename_component(libdir "${pcdir}" DIRECTORY)
   set(ENV{PKG_CONFIG_PATH} ${pcdir})
-  pkg_config_flags(flags --cflags --libs quillkit-clock quillkit-shapes quillkit-x11)
+  pkg_config_flags(flags --cflags --libs quillkit)
   run("compile against the unpacked packages" ${C_COMPILER} ${c_flags} -DPREFIXED_INCLUDES
-      ${project_dir}/project/consumer.c -o ${WORK_DIR}/consumer ${flags} -Wl,-rpath,${libdir})
+      -DWITH_SNIPPETS ${project_dir}/project/consumer.c -o ${WORK_DIR}/consumer ${flags}
+      -Wl,-rpath,${libdir})
   run_program("ldd" ${WORK_DIR} ldd ${WORK_DIR}/consumer)
   if(NOT run_output MATCHES "libqxface\\.so\\.1 => ${libdir}/libqxface\\.so\\.1")
     message(FATAL_ERROR "the consumer does not load the unpacked libqxface.so.1:\n${run_output}")

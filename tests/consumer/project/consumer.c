@@ -1,7 +1,10 @@
 /* consumer.c - a plain C client of every quillkit module, built against an
  * installed tree or an embedded build. Exits 0 when every module linked and
  * drew what it should. Built with PREFIXED_INCLUDES it names the headers
- * <quillkit/...>, without it by their bare names; both must work. */
+ * <quillkit/...>, without it by their bare names; both must work. Built with
+ * WITH_SNIPPETS it also calls the snippet runtime (quillkit-snippets), as a
+ * program on the whole kit (quillkit.pc, quillkit::quillkit); it then writes
+ * consumer.png into the working directory. */
 #define _POSIX_C_SOURCE 200809L
 
 #include <cairo.h>
@@ -14,10 +17,16 @@
 #include <quillkit/qxdraw.h>
 #include <quillkit/shapekit.h>
 #include <quillkit/visualpick.h>
+#ifdef WITH_SNIPPETS
+#include <quillkit/snippets.h>
+#endif
 #else
 #include <qxdraw.h>
 #include <shapekit.h>
 #include <visualpick.h>
+#ifdef WITH_SNIPPETS
+#include <snippets.h>
+#endif
 #endif
 
 static int failures;
@@ -117,6 +126,45 @@ static void use_visualpick(void)
     XCloseDisplay(dpy);
 }
 
+#ifdef WITH_SNIPPETS
+/* The snippet runtime: the animation's time, and a PNG read back into an
+ * image that cairo's early calls paint. */
+static void use_snippets(cairo_t *cr, cairo_surface_t *s)
+{
+    const char *png = "consumer.png";
+    cairo_surface_t *red = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+    cairo_t *red_cr = cairo_create(red);
+    cairo_surface_t *image;
+    char *buffer;
+    int w = 0, h = 0, stride = 0;
+
+    snippet_set_time(2.5);
+    CHECK(snippet_time() == 2.5);
+
+    cairo_set_source_rgb(red_cr, 1, 0, 0);
+    cairo_paint(red_cr);
+    cairo_destroy(red_cr);
+    CHECK(cairo_surface_write_to_png(red, png) == CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(red);
+
+    buffer = read_png_argb32(png, &w, &h, &stride);
+    CHECK(buffer != NULL && w == 4 && h == 4 && stride >= 16);
+    if (buffer == NULL)
+        return;
+    clear(cr);
+    image = cairo_surface_create_for_image(buffer, CAIRO_FORMAT_ARGB32, w, h, stride);
+    cairo_save(cr);
+    cairo_scale(cr, 10, 10);
+    cairo_move_to(cr, 0, 0);
+    cairo_show_surface(cr, image, w, h);
+    cairo_restore(cr);
+    cairo_surface_destroy(image);
+    free(buffer);
+    CHECK(alpha_at(s, 20, 20) == 255);
+    CHECK(alpha_at(s, 60, 60) == 0); /* beyond the 40 x 40 it covers */
+}
+#endif
+
 int main(void)
 {
     cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, SIZE, SIZE);
@@ -124,6 +172,9 @@ int main(void)
 
     use_shapekit(cr, s);
     use_clock(cr, s);
+#ifdef WITH_SNIPPETS
+    use_snippets(cr, s);
+#endif
     CHECK(cairo_status(cr) == CAIRO_STATUS_SUCCESS);
     use_visualpick();
 
@@ -133,6 +184,10 @@ int main(void)
         fprintf(stderr, "quillkit consumer: %d check(s) failed\n", failures);
         return 1;
     }
+#ifdef WITH_SNIPPETS
+    printf("quillkit consumer: every module and the snippet runtime linked and drew\n");
+#else
     printf("quillkit consumer: every module linked and drew\n");
+#endif
     return 0;
 }
