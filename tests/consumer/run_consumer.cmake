@@ -23,7 +23,9 @@
 #   STEP=snippets_meson    Meson with dependency('quillkit-snippets'), built again after
 #                          a snippet is edited (skipped without meson)
 #   STEP=uninstall         install into a fresh prefix, then the uninstall target twice
-#   STEP=debian            cpack -G DEB, lintian, a consumer of the unpacked packages
+#   STEP=debian            cpack -G DEB of a build with Debian's hardening flags, lintian
+#                          (no hardening tags), BIND_NOW and RELRO in every ELF file, a
+#                          consumer of the unpacked packages
 #   STEP=manpages          the manual pages render without a warning
 #
 # Expects BUILD_DIR, CONFIG (may be empty), WORK_DIR, PREFIX, SOURCE_DIR (the
@@ -430,10 +432,13 @@ elseif(STEP STREQUAL "uninstall")
 elseif(STEP STREQUAL "debian")
   file(REMOVE_RECURSE ${WORK_DIR})
   # A packager's build: installed under /usr, so the libraries take Debian's
-  # multiarch directory.
+  # multiarch directory, and compiled and linked with Debian's hardening flags.
   run("configure the packaging build" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build
       -G ${GENERATOR} -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
-      -DQUILLKIT_BUILD_TESTS=OFF -DQUILLKIT_BUILD_BENCH=OFF)
+      -DQUILLKIT_BUILD_TESTS=OFF -DQUILLKIT_BUILD_BENCH=OFF -DQUILLKIT_DEB_HARDENING=ON)
+  if(NOT run_output MATCHES "quillkit: Debian's build flags[^\n]*-Wl,-z,now")
+    message(FATAL_ERROR "the packaging build took no flags from dpkg-buildflags:\n${run_output}")
+  endif()
   run("build for packaging" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
   execute_process(COMMAND cpack -G DEB -B ${WORK_DIR}/packages --config ${WORK_DIR}/build/CPackConfig.cmake
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 600)
@@ -517,6 +522,25 @@ elseif(STEP STREQUAL "debian")
     message(FATAL_ERROR "the packaged quillmake says: ${run_output}")
   endif()
 
+  # Every library and program of the packages is linked -z relro -z now: its
+  # relocations are done at load time (BIND_NOW), and then made read-only
+  # (a GNU_RELRO segment).
+  file(GLOB elf_files ${libdir}/lib*.so.1.0.0 ${WORK_DIR}/root/usr/bin/*)
+  list(LENGTH elf_files count)
+  if(count LESS 7)
+    message(FATAL_ERROR "the packages hold only ${count} libraries and programs: ${elf_files}")
+  endif()
+  foreach(file IN LISTS elf_files)
+    run("readelf -d" readelf -d "${file}")
+    if(NOT run_output MATCHES "\\(FLAGS\\)[^\n]*BIND_NOW|\\(FLAGS_1\\)[^\n]*NOW")
+      message(FATAL_ERROR "${file} is not linked -z now (no BIND_NOW):\n${run_output}")
+    endif()
+    run("readelf -l" readelf -l "${file}")
+    if(NOT run_output MATCHES "GNU_RELRO")
+      message(FATAL_ERROR "${file} is not linked -z relro (no GNU_RELRO segment):\n${run_output}")
+    endif()
+  endforeach()
+
   # Last, as it may be missing: lintian must find no errors.
   find_program(LINTIAN lintian)
   if(NOT LINTIAN)
@@ -529,6 +553,48 @@ elseif(STEP STREQUAL "debian")
   if(out MATCHES "(^|\n)E: ")
     message(FATAL_ERROR "lintian reports errors:\n${out}\n${err}")
   endif()
+
+  # Nor any hardening tag, shown or overridden. The same lintian call must
+  # see both tags in a library built without the flags, or its silence on the
+  # packages proves nothing.
+  set(hardening_tags hardening-no-bindnow,hardening-no-fortify-functions)
+  set(bare ${WORK_DIR}/unhardened)
+  file(MAKE_DIRECTORY ${bare}/root/DEBIAN ${bare}/root/usr/lib)
+  file(WRITE ${bare}/unhardened.c [=[
+#include <stdio.h>
+#include <string.h>
+int unhardened(char *out, unsigned long size, const char *in, int n)
+{
+    char copy[64];
+    memcpy(copy, in, (unsigned long)n);
+    return snprintf(out, size, "%d %s", n, copy);
+}
+]=])
+  run("compile a library without the hardening flags" ${C_COMPILER} -O2 -fPIC -shared
+      -U_FORTIFY_SOURCE -Wl,-z,lazy -Wl,-soname,libunhardened.so.1 ${bare}/unhardened.c
+      -o ${bare}/root/usr/lib/libunhardened.so.1)
+  run("dpkg-architecture" dpkg --print-architecture)
+  string(STRIP "${run_output}" arch)
+  file(WRITE ${bare}/root/DEBIAN/control "Package: libunhardened1\nVersion: 1.0\n"
+    "Architecture: ${arch}\nMaintainer: Nobody <nobody@example.org>\n"
+    "Description: a library built without hardening flags\n for the test's own lintian call\n")
+  run("dpkg-deb --build" dpkg-deb --build --root-owner-group ${bare}/root ${bare}/unhardened.deb)
+  set(files_unhardened ${bare}/unhardened.deb)
+  set(files_packages ${debs})
+  foreach(what unhardened packages)
+    execute_process(COMMAND ${LINTIAN} --tags ${hardening_tags} -I --show-overrides
+        --tag-display-limit 0 ${files_${what}}
+      RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 600)
+    message(STATUS "lintian --tags ${hardening_tags} (${what}):\n${out}")
+    foreach(tag hardening-no-bindnow hardening-no-fortify-functions)
+      if(what STREQUAL "unhardened" AND NOT out MATCHES "${tag}")
+        message(FATAL_ERROR "lintian does not report ${tag} for a library built without "
+          "the flags:\n${out}\n${err}")
+      elseif(what STREQUAL "packages" AND out MATCHES "${tag}")
+        message(FATAL_ERROR "lintian reports ${tag}:\n${out}\n${err}")
+      endif()
+    endforeach()
+  endforeach()
 
 elseif(STEP STREQUAL "manpages")
   find_program(MAN man)
