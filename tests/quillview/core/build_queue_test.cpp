@@ -172,6 +172,27 @@ TEST_F(BuildQueueTest, APictureFromMemoryIsCheckedAfterwardsAndAnErrorMakesItSta
     EXPECT_EQ(runner.started.back().index, 1);
 }
 
+TEST_F(BuildQueueTest, HeldChecksWaitAndPicturesDoNot)
+{
+    queue.hold_checks(true);
+    queue.pump();
+    JobOutcome fast = drawn(8, 5);
+    fast.built = unchecked_build("module a");
+    queue.finish(fast);
+    EXPECT_EQ(runner.started.size(), 1u);  // no check while held
+    queue.edit(0, "a1");
+    ASSERT_EQ(runner.started.size(), 2u);  // but the next picture
+    EXPECT_EQ(runner.started[1].kind, Job::Kind::kBuild);
+    JobOutcome next = drawn(8, 6);
+    next.built = unchecked_build("module a1");
+    queue.finish(next);
+    EXPECT_EQ(runner.started.size(), 2u);
+    queue.hold_checks(false);
+    ASSERT_EQ(runner.started.size(), 3u);
+    EXPECT_EQ(runner.started[2].kind, Job::Kind::kCheck);
+    EXPECT_EQ(runner.started[2].source, "a1");
+}
+
 TEST_F(BuildQueueTest, ACheckOfAnOlderTextChangesNothing)
 {
     queue.pump();

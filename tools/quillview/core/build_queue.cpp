@@ -78,6 +78,12 @@ void BuildQueue::remove(int index)
         selected_--;
 }
 
+void BuildQueue::hold_checks(bool held)
+{
+    checks_held_ = held;
+    pump();
+}
+
 void BuildQueue::pump()
 {
     if (running_ || stopped_ || snippets_.empty())
@@ -94,6 +100,8 @@ void BuildQueue::pump()
             return;
         }
     }
+    if (checks_held_)
+        return;
     if (selected && snippets_[selected_].needs_check()) {
         start(selected_, true);
         return;

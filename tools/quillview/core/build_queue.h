@@ -82,6 +82,10 @@ public:
     // Snippet `index` left the window (its file is gone): the snippets
     // after it move up one, and a job about it is dropped.
     void remove(int index);
+    // While held, no check by the C compiler starts (a number dragged with
+    // the mouse changes faster than the compiler checks); released, the
+    // checks that wait start.
+    void hold_checks(bool held);
     // Starts the next job when none runs and one is needed.
     void pump();
     // The running job ended.
@@ -106,6 +110,7 @@ private:
     std::optional<Job> running_;
     bool cancelled_ = false;
     bool stopped_ = false;
+    bool checks_held_ = false;
 };
 
 }  // namespace quillview
