@@ -70,6 +70,8 @@ void serve_renders(int fd, pid_t parent, const Limits &limits)
     // Pictures for the window go into the memory quillview shares, when it
     // handed some over.
     quillkit::Result<SharedPixels> shared = SharedPixels::adopt(kSharedPixelsFd);
+    // An animation's frames use the code loaded for the first.
+    LoadedCode loaded;
     for (;;) {
         quillkit::Result<RenderRequest> request = read_request(fd);
         if (!request)
@@ -78,7 +80,7 @@ void serve_renders(int fd, pid_t parent, const Limits &limits)
         reply.serial = request->serial;
         reply.kind = request->kind;
         limit_cpu(limits.render_seconds);
-        draw_snippet(*request, include_dirs, shared ? shared->data() : nullptr, reply);
+        draw_snippet(*request, include_dirs, shared ? shared->data() : nullptr, reply, &loaded);
         kill_strays();
         if (!write_reply(fd, reply))
             break;

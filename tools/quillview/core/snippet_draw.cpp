@@ -76,18 +76,42 @@ void copy_pixels(cairo_surface_t *surface, int size, RenderReply &reply)
 
 }  // namespace
 
+struct LoadedCode::Parts {
+    bool in_memory = false;
+    std::string name;  // the module's text, or the object's path
+    std::unique_ptr<Library> library;
+    std::unique_ptr<MemoryModule> module;
+    SnippetDo snippet_do = nullptr;
+
+    bool holds(const RenderRequest &request) const
+    {
+        return in_memory ? request.module == name
+                         : request.module.empty() && request.object == name;
+    }
+};
+
+LoadedCode::LoadedCode() : parts(std::make_unique<Parts>()) {}
+
+LoadedCode::~LoadedCode() = default;
+
 void draw_snippet(const RenderRequest &request, const std::vector<std::string> &include_dirs,
-                  unsigned char *shared, RenderReply &reply)
+                  unsigned char *shared, RenderReply &reply, LoadedCode *loaded)
 {
     if (chdir(request.folder.c_str()) != 0) {
         reply.failure = "cannot enter the folder '" + request.folder + "': " + std::strerror(errno);
         return;
     }
     const double t0 = quillkit::monotonic_ms();
-    std::unique_ptr<Library> library;
-    std::unique_ptr<MemoryModule> module;
-    SnippetDo snippet_do = nullptr;
-    if (!request.module.empty()) {
+    LoadedCode picture_only;  // when the caller keeps nothing
+    LoadedCode::Parts &code = *(loaded != nullptr ? loaded : &picture_only)->parts;
+    if (!code.holds(request) || code.snippet_do == nullptr)
+        code = LoadedCode::Parts{};
+    std::unique_ptr<Library> &library = code.library;
+    std::unique_ptr<MemoryModule> &module = code.module;
+    SnippetDo &snippet_do = code.snippet_do;
+    if (snippet_do != nullptr) {
+        // Loaded for an earlier picture.
+    } else if (!request.module.empty()) {
         quillkit::Result<std::unique_ptr<MemoryModule>> compiled =
             MemoryModule::compile(request.module, include_dirs);
         if (!compiled) {
@@ -97,6 +121,8 @@ void draw_snippet(const RenderRequest &request, const std::vector<std::string> &
         }
         module = std::move(compiled.value());
         snippet_do = module->snippet_do();
+        code.in_memory = true;
+        code.name = request.module;
     } else {
         library = std::make_unique<Library>(request.object);
         if (library->get() == nullptr) {
@@ -104,6 +130,7 @@ void draw_snippet(const RenderRequest &request, const std::vector<std::string> &
             return;
         }
         snippet_do = reinterpret_cast<SnippetDo>(dlsym(library->get(), "snippet_do"));
+        code.name = request.object;
     }
     const double t1 = quillkit::monotonic_ms();
     reply.load_ms = t1 - t0;
