@@ -122,8 +122,13 @@ void limit_cpu(int seconds)
     rusage used{};
     getrusage(RUSAGE_SELF, &used);
     const rlim_t spent = static_cast<rlim_t>(used.ru_utime.tv_sec + used.ru_stime.tv_sec);
-    const rlimit limit{spent + static_cast<rlim_t>(seconds) + 1,
-                       spent + static_cast<rlim_t>(seconds) + 2};
+    // The soft limit only (SIGXCPU): a hard limit, once lowered, cannot be
+    // raised again without CAP_SYS_RESOURCE, and the process would die
+    // after a few seconds of pictures. A snippet that ignores SIGXCPU still
+    // meets the window's own time limit, which kills the process.
+    rlimit limit{};
+    getrlimit(RLIMIT_CPU, &limit);
+    limit.rlim_cur = std::min(spent + static_cast<rlim_t>(seconds) + 1, limit.rlim_max);
     setrlimit(RLIMIT_CPU, &limit);
 }
 
