@@ -17,9 +17,46 @@ void SnippetState::set_disk_text(std::string text)
     source_ = disk_text_;
 }
 
-bool calls_snippet_time(const std::string &text)
+namespace {
+
+// `text` with its comments, strings and character constants blanked out.
+std::string code_only(const std::string &text)
+{
+    std::string code = text;
+    enum { kCode, kBlock, kLine, kQuoted } in = kCode;
+    char quote = 0;
+    for (std::size_t i = 0; i < code.size(); i++) {
+        const char c = text[i], next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (in == kCode) {
+            if (c == '/' && (next == '*' || next == '/'))
+                in = next == '*' ? kBlock : kLine;
+            else if (c == '"' || c == '\'')
+                in = kQuoted, quote = c;
+            if (in == kCode)
+                continue;
+        } else if (in == kBlock && c == '*' && next == '/') {
+            code[i] = code[i + 1] = ' ';
+            i++;
+            in = kCode;
+            continue;
+        } else if ((in == kLine && c == '\n') || (in == kQuoted && c == quote)) {
+            in = kCode;
+        } else if (in == kQuoted && c == '\\' && next != '\0') {
+            code[i + 1] = ' ';
+            i++;
+        }
+        if (code[i] != '\n')
+            code[i] = ' ';
+    }
+    return code;
+}
+
+}  // namespace
+
+bool calls_snippet_time(const std::string &source)
 {
     constexpr std::string_view kName = "snippet_time";
+    const std::string text = code_only(source);
     for (std::size_t at = text.find(kName); at != std::string::npos;
          at = text.find(kName, at + 1)) {
         const auto word = [](char c) {

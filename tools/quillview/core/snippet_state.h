@@ -21,7 +21,8 @@ struct Picture {
     std::uint64_t serial = 0;  // changes with every new picture
 };
 
-// Whether `text` calls snippet_time: its picture changes with the time.
+// Whether `text` calls snippet_time (outside comments and strings): its
+// picture changes with the time.
 bool calls_snippet_time(const std::string &text);
 
 enum class SnippetStatus {
