@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "memory_compiler.h"
 #include "module_writer.h"
@@ -192,6 +193,16 @@ void Builder::interrupt()
     quillkit::kill_process_group(running_.load(), SIGKILL);
 }
 
+void Builder::stop()
+{
+    stopped_.store(true);
+    // A run() that did not see the flag has a child starting: wait for its
+    // pid (a fork's time), then kill it with the rest.
+    while (starting_.load() && running_.load() == 0)
+        std::this_thread::yield();
+    interrupt();
+}
+
 Result<quillkit::ChildOutcome> Builder::run(std::vector<std::string> argv, const std::string &cwd)
 {
     quillkit::ChildSpec spec;
@@ -199,8 +210,14 @@ Result<quillkit::ChildOutcome> Builder::run(std::vector<std::string> argv, const
     spec.cwd = cwd;
     spec.limits = {{RLIMIT_CPU, static_cast<rlim_t>(limits_.build_seconds)},
                    {RLIMIT_AS, static_cast<rlim_t>(limits_.compiler_memory)}};
+    starting_.store(true);
+    if (stopped_.load()) {
+        starting_.store(false);
+        return fail("'" + spec.argv[0] + "' was not started: quillview is stopping");
+    }
     Result<quillkit::ChildOutcome> outcome =
         quillkit::run_child(spec, limits_.build_seconds * 1000, &running_);
+    starting_.store(false);
     if (outcome && (outcome->status == -SIGXCPU || outcome->status == -SIGKILL) &&
         !outcome->timed_out)
         outcome->output += "'" + spec.argv[0] + "' was stopped: it used more than " +

@@ -83,6 +83,9 @@ public:
     // Kills a generator or compiler (and all it started) that build() runs
     // on another thread.
     void interrupt();
+    // Kills it as interrupt() does, and for good: no program starts after
+    // this returns, whatever thread was about to start one.
+    void stop();
 
 private:
     Builder(std::string work, Toolchain toolchain, const Limits &limits)
@@ -104,6 +107,8 @@ private:
     Limits limits_;
     unsigned long serial_ = 0;
     std::atomic<pid_t> running_{0};
+    std::atomic<bool> starting_{false};  // run() is between its check and the child's pid
+    std::atomic<bool> stopped_{false};
 };
 
 }  // namespace quillview

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "read_exact.h"
 #include "self_path.h"
@@ -32,6 +33,16 @@ void RenderClient::interrupt()
     quillkit::kill_process_group(pid_.load(), SIGKILL);
 }
 
+void RenderClient::close()
+{
+    closed_.store(true);
+    // A start() that did not see the flag has a child starting: wait for
+    // its pid, then kill it.
+    while (starting_.load() && pid_.load() == 0)
+        std::this_thread::yield();
+    interrupt();
+}
+
 Status RenderClient::start()
 {
     int pair[2];
@@ -41,7 +52,7 @@ Status RenderClient::start()
     quillkit::OwnedFd ours(pair[0]);
     // Never number 3 itself: dup2 onto the same number would keep close-on-exec.
     const quillkit::OwnedFd theirs(fcntl(pair[1], F_DUPFD_CLOEXEC, 10));
-    close(pair[1]);
+    ::close(pair[1]);
     quillkit::ChildSpec spec;
     spec.program = quillkit::self_path();
     // It ends itself should this process have gone before it could tell.
@@ -55,10 +66,17 @@ Status RenderClient::start()
     }
     if (shared_)
         spec.descriptors.emplace_back(shared_->fd(), kSharedPixelsFd);
+    starting_.store(true);
+    if (closed_.load()) {
+        starting_.store(false);
+        return fail("the render process was stopped");
+    }
     Result<quillkit::ChildProcess> child = spawner_.start(spec);
+    if (child)
+        pid_.store(child->pid());
+    starting_.store(false);
     if (!child)
         return fail("cannot start the render process: " + child.error());
-    pid_.store(child->pid());
     child_.emplace(std::move(child.value()));
     socket_ = std::move(ours);
     return {};
@@ -113,6 +131,8 @@ Status RenderClient::send(const RenderRequest &request)
 Result<RenderReply> RenderClient::render(const SnippetCode &code, const std::string &folder,
                                          int size, RenderKind kind, double time)
 {
+    if (closed_.load())
+        return fail("the render process was stopped");
     RenderRequest request;
     request.serial = ++serial_;
     request.kind = kind;

@@ -40,6 +40,9 @@ public:
                                          int size, RenderKind kind, double time = 0);
     // Stops the render process (from any thread); the next request starts one.
     void interrupt();
+    // Stops it for good (from any thread): no render process starts after
+    // this returns, and render() fails at once from then on.
+    void close();
 
 private:
     quillkit::Status start();
@@ -51,6 +54,8 @@ private:
     std::optional<quillkit::ChildProcess> child_;
     quillkit::OwnedFd socket_;
     std::atomic<pid_t> pid_{0};
+    std::atomic<bool> starting_{false};  // start() is between its check and the child's pid
+    std::atomic<bool> closed_{false};
     std::uint32_t serial_ = 0;
     std::optional<SharedPixels> shared_;  // the pixels' memory, made once
     SpawnThread spawner_;

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "read_exact.h"
 #include "render_client.h"
 
 namespace quillview {
@@ -20,11 +21,13 @@ struct Task {
     const std::string *no_builder;
     RenderClient *renderer;
     JobOutcome outcome;
+    double started_ms = 0;
 };
 
 void run_task(GTask *task, gpointer, gpointer data, GCancellable *)
 {
     auto *t = static_cast<Task *>(data);
+    t->started_ms = quillkit::monotonic_ms();
     if (t->builder != nullptr) {
         t->outcome = run_job(t->job, *t->builder, *t->renderer);
     } else {
@@ -57,7 +60,7 @@ TaskJobRunner::~TaskJobRunner()
 
 void TaskJobRunner::start(const Job &job)
 {
-    auto task_data = std::make_unique<Task>(Task{job, builder_, &no_builder_, &renderer_, {}});
+    auto task_data = std::make_unique<Task>(Task{job, builder_, &no_builder_, &renderer_, {}, 0});
     GTask *task = g_task_new(nullptr, nullptr, &TaskJobRunner::on_done, this);
     g_task_set_task_data(task, task_data.release(), &delete_task);
     running_ = true;
@@ -71,6 +74,13 @@ void TaskJobRunner::cancel()
         builder_->interrupt();
 }
 
+void TaskJobRunner::stop()
+{
+    if (builder_ != nullptr)
+        builder_->stop();
+    renderer_.close();
+}
+
 void TaskJobRunner::wait()
 {
     while (running_)
@@ -82,6 +92,7 @@ void TaskJobRunner::on_done(GObject *, GAsyncResult *result, gpointer data)
     auto *self = static_cast<TaskJobRunner *>(data);
     const auto *t = static_cast<const Task *>(g_task_get_task_data(G_TASK(result)));
     self->running_ = false;
+    self->last_start_ms_ = t->started_ms;
     if (!self->dropping_)
         self->finished_(t->outcome);
 }

@@ -30,8 +30,14 @@ public:
     void start(const Job &job) override;
     // Stops the running build soon (its outcome still comes back).
     void cancel() override;
+    // Stops for good: the running build and drawing are killed at once
+    // (their outcome still comes back), and nothing starts a compiler or a
+    // render process again.
+    void stop();
 
     bool running() const { return running_; }
+    // When the last job to end began on its worker thread (monotonic ms).
+    double last_start_ms() const { return last_start_ms_; }
     // Runs the main context until no job runs.
     void wait();
 
@@ -44,6 +50,7 @@ private:
     Finished finished_;
     bool running_ = false;
     bool dropping_ = false;
+    double last_start_ms_ = 0;
 };
 
 }  // namespace quillview
