@@ -7,6 +7,7 @@ namespace {
 
 constexpr int kListMinWidth = 85;
 constexpr int kRowMargin = 6;
+constexpr const char *kModified = " \u2022";  // a bullet after the name
 
 }  // namespace
 
@@ -32,6 +33,39 @@ void SnippetList::append(const std::string &name)
     gtk_widget_set_margin_start(label, kRowMargin);
     gtk_widget_set_margin_end(label, kRowMargin);
     gtk_list_box_append(GTK_LIST_BOX(list_), label);
+    names_.push_back(name);
+    labels_.push_back(label);
+}
+
+void SnippetList::set_modified(int index, bool modified)
+{
+    if (index < 0 || index >= static_cast<int>(labels_.size()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(index);
+    const std::string text = names_[i] + (modified ? kModified : "");
+    if (text != gtk_label_get_text(GTK_LABEL(labels_[i])))
+        gtk_label_set_text(GTK_LABEL(labels_[i]), text.c_str());
+}
+
+void SnippetList::rename(int index, const std::string &name)
+{
+    if (index < 0 || index >= static_cast<int>(labels_.size()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(index);
+    const bool modified = names_[i] != gtk_label_get_text(GTK_LABEL(labels_[i]));
+    names_[i] = name;
+    set_modified(index, modified);
+}
+
+void SnippetList::remove(int index)
+{
+    if (index < 0 || index >= static_cast<int>(labels_.size()))
+        return;
+    GtkListBoxRow *row = gtk_list_box_get_row_at_index(GTK_LIST_BOX(list_), index);
+    if (row != nullptr)
+        gtk_list_box_remove(GTK_LIST_BOX(list_), GTK_WIDGET(row));
+    names_.erase(names_.begin() + index);
+    labels_.erase(labels_.begin() + index);
 }
 
 void SnippetList::select(int index)

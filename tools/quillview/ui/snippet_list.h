@@ -1,5 +1,5 @@
-// snippet_list.h - the snippets by name, one row each; the selected row is
-// the snippet shown.
+// snippet_list.h - the snippets by name, one row each, marked while they
+// hold unsaved text; the selected row is the snippet shown.
 #ifndef QUILLVIEW_UI_SNIPPET_LIST_H
 #define QUILLVIEW_UI_SNIPPET_LIST_H
 
@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace quillview {
 
@@ -22,6 +23,12 @@ public:
     // The list in its scrolled window.
     GtkWidget *widget() const { return scroll_; }
     void append(const std::string &name);
+    // Marks row `index` as holding unsaved text ("name •"), or not.
+    void set_modified(int index, bool modified);
+    // Names row `index` anew (its file was renamed).
+    void rename(int index, const std::string &name);
+    // Takes row `index` out; the rows after it move up.
+    void remove(int index);
     // Selects row `index`, when there is one.
     void select(int index);
 
@@ -29,6 +36,8 @@ private:
     static void on_row_selected(GtkListBox *, GtkListBoxRow *row, gpointer data);
 
     std::function<void(int)> selected_;
+    std::vector<std::string> names_;
+    std::vector<GtkWidget *> labels_;  // owned by the list
     GtkWidget *list_;
     GtkWidget *scroll_;
 };

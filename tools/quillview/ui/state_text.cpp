@@ -11,10 +11,14 @@ bool build_failed(const SnippetState &s)
            (status == SnippetStatus::kFailed && s.failure().empty());
 }
 
-std::string window_title(const SnippetState &s)
+std::string window_title(const SnippetState &s, const std::string &note, bool modified)
 {
     const std::string summary = s.summary();
-    return s.file().name + (summary.empty() ? "" : ": " + summary) + " — quillview";
+    std::string about = note;
+    if (!summary.empty())
+        about += (about.empty() ? "" : ", ") + summary;
+    return (modified ? "\u2022 " : "") + s.file().name + (about.empty() ? "" : ": " + about) +
+           " — quillview";
 }
 
 std::string status_text(const SnippetState &s)

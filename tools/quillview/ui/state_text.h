@@ -13,8 +13,11 @@ namespace quillview {
 bool build_failed(const SnippetState &s);
 
 // "NAME — quillview", or "NAME: SUMMARY — quillview" (an error's line, "does
-// not compile", or why the drawing failed).
-std::string window_title(const SnippetState &s);
+// not compile", or why the drawing failed). With a note about the file
+// ("changed on disk", "not saved"), "NAME: NOTE, SUMMARY — quillview"; with
+// unsaved text, "• " in front.
+std::string window_title(const SnippetState &s, const std::string &note = "",
+                         bool modified = false);
 
 // "building…", "drawn at N px", the summary ("stale: " before it when the
 // last good picture stays), or why the drawing failed.

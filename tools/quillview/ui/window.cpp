@@ -72,17 +72,19 @@ Window::Window(GtkApplication *app, const Options &opts, const std::vector<Snipp
     queue_.set_wanted_size([this](int index) { return canvas_.wanted_size(index); });
     queue_.set_on_changed([this](int index) { on_snippet_changed(index); });
     canvas_.set_on_resize([this] { queue_.pump(); });
-    editor_.set_on_typing_pause([this](std::string text) { queue_.edit(selected_, text); });
+    editor_.set_on_typing_pause([this](std::string text) { on_typing_pause(std::move(text)); });
+    editor_.set_on_change([this] { show_file_state(); });
     for (const SnippetFile &f : files) {
         const SnippetFile file{f.name, absolute_path(f.path), absolute_path(f.folder)};
         quillkit::Result<std::string> text = read_text(file.path);
         if (!text)
             warn(text.error());
         add_snippet(file, text ? std::move(*text) : std::string());
-        if (quillkit::Status watched = monitor_.watch(file.folder); !watched)
+        if (quillkit::Status watched = monitor_.watch(file.path); !watched)
             warn(watched.error());
     }
     build_widgets(app);
+    guard_unsaved(app);
     list_.select(0);
 }
 
@@ -165,23 +167,15 @@ void Window::on_selected(int index)
     selected_ = index;
     queue_.select(index);
     canvas_.set_selected(index);
-    editor_.load(snippets_[index].source());
+    show_editor(index);
     show_state();
     queue_.pump();
 }
 
 void Window::on_outcome(const JobOutcome &outcome)
 {
-    const std::optional<Job> &job = queue_.running();
-    if (timings_ && job && job->kind == Job::Kind::kBuild) {
-        const bool drew = outcome.rendered && outcome.rendered->ok();
-        std::fprintf(stderr,
-                     "quillview: timings %s: generate %.2f ms, compile %.2f ms, load %.2f ms, "
-                     "draw %.2f ms\n",
-                     job->name.c_str(), outcome.built.generate_ms, outcome.built.compile_ms,
-                     drew ? outcome.rendered->value().load_ms : 0.0,
-                     drew ? outcome.rendered->value().draw_ms : 0.0);
-    }
+    if (const std::optional<Job> &job = queue_.running())
+        timings_.ended(*job, outcome, runner_.last_start_ms());
     queue_.finish(outcome);
     if (closing_ && !runner_.running())
         hooks_.closed(this);
@@ -189,27 +183,10 @@ void Window::on_outcome(const JobOutcome &outcome)
 
 void Window::on_snippet_changed(int index)
 {
-    canvas_.redraw();
+    canvas_.redraw();  // once for each outcome
+    timings_.applied(index, canvas_.widget());
     if (index == selected_)
         show_state();
-}
-
-void Window::on_file_changed(const std::string &path)
-{
-    for (int i = 0; i < static_cast<int>(snippets_.size()); i++) {
-        if (snippets_[i].file().path != path)
-            continue;
-        quillkit::Result<std::string> text = read_text(path);
-        // Gone for a moment (being replaced), or touched without a change:
-        // nothing to build, and typing not yet saved stays.
-        if (!text || *text == snippets_[i].disk_text())
-            continue;
-        queue_.load(i, *text);
-        if (i == selected_) {
-            editor_.load(*text);
-            show_state();
-        }
-    }
 }
 
 void Window::show_state()
@@ -217,7 +194,7 @@ void Window::show_state()
     if (snippets_.empty())
         return;
     const SnippetState &s = snippets_[selected_];
-    gtk_window_set_title(GTK_WINDOW(window_), window_title(s).c_str());
+    show_file_state();  // the title, the list's mark and the bar
     set_status(status_text(s));
     editor_.show_messages(s);
 }
@@ -230,14 +207,14 @@ void Window::set_status(const std::string &text)
 void Window::stop_work()
 {
     closing_ = true;
-    queue_.stop();  // cancels a build
-    renderer_.interrupt();
+    queue_.stop();   // starts nothing more
+    runner_.stop();  // kills a build or a drawing at once, for good
 }
 
 gboolean Window::on_close_request(GtkWindow *, gpointer data)
 {
     auto *self = static_cast<Window *>(data);
-    if (self->closing_)
+    if (self->closing_ || self->ask_before_closing())
         return TRUE;
     self->stop_work();
     gtk_widget_set_visible(self->window_, FALSE);

@@ -11,6 +11,7 @@
 #include <gtk/gtk.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "build_queue.h"
 #include "canvas.h"
 #include "editor_pane.h"
+#include "file_notes.h"
 #include "folder_monitor.h"
 #include "job_runner.h"
 #include "options.h"
@@ -25,6 +27,7 @@
 #include "snippet_files.h"
 #include "snippet_list.h"
 #include "snippet_state.h"
+#include "timings.h"
 
 namespace quillview {
 
@@ -78,10 +81,24 @@ private:
     static void on_open_response(GtkNativeDialog *dialog, int response, gpointer data);
     static void on_export_response(GtkNativeDialog *dialog, int response, gpointer data);
     static void on_export_done(GObject *process, GAsyncResult *result, gpointer data);
+    quillkit::Status save_snippet(int index);
+
+    // window_trust.cpp: unsaved text kept and marked, changes on disk,
+    // files that are not UTF-8, asking before unsaved text would go
+    FileNotes &notes(int index);
+    bool modified(int index) const;
+    std::vector<std::string> unsaved_names() const;
+    bool save_all();
+    void guard_unsaved(GtkApplication *app);
+    bool ask_before_closing();
+    void show_editor(int index);
+    void show_file_state();
+    void reload(const std::string &path);
+    void on_typing_pause(std::string text);
 
     Hooks hooks_;
     const int fixed_size_;
-    const bool timings_;
+    Timings timings_;
     std::vector<SnippetState> snippets_;
     std::string no_builder_;  // why there is no builder
     std::unique_ptr<Builder> builder_;
@@ -100,6 +117,8 @@ private:
     GCancellable *cancellable_;  // the export's wait
     int selected_ = 0;
     bool closing_ = false;
+    std::map<std::string, FileNotes> notes_;  // by the file's path
+    bool close_confirmed_ = false;            // closing with unsaved text was answered
 };
 
 }  // namespace quillview

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "output_file.h"
 #include "owned_fd.h"
 #include "self_path.h"
 #include "window.h"
@@ -32,19 +33,17 @@ constexpr const char *kNewSnippet =
     "cairo_arc (cr, 0.5, 0.5, 0.35, 0, 2 * M_PI);\n"
     "cairo_fill (cr);\n";
 
-// Writes `text` to a new file renamed over `path`, with the old file's
-// permissions: the file is complete or unchanged.
-Status replace_file(const std::string &path, const std::string &text)
+// Writes `text` over the file at `path` by the kit's output rules: a new
+// file renamed over it with its permissions (complete or unchanged), a
+// link's target replaced and the link kept, a file the user may not write
+// refused; a device written in place. Fails with the whole reason.
+Status write_snippet(const std::string &path, const std::string &text)
 {
-    struct stat st {};
-    const int mode = stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : 0666;
-    GError *error = nullptr;
-    if (g_file_set_contents_full(path.c_str(), text.c_str(), static_cast<gssize>(text.size()),
-                                 G_FILE_SET_CONTENTS_CONSISTENT, mode, &error))
-        return {};
-    const std::string message = error->message;
-    g_error_free(error);
-    return fail(message);
+    quillkit::OutputFile out(path);
+    if (Status opened = out.open(); !opened)
+        return opened;
+    out.write(text);
+    return out.commit();
 }
 
 // Writes `text` into a file made at `path`, which must not exist yet.
@@ -84,17 +83,38 @@ void Window::save()
 {
     if (snippets_.empty())
         return;
-    editor_.flush();
     const int index = selected_;
-    const std::string path = snippets_[index].file().path;
-    const std::string text = editor_.text();
-    const Status saved = monitor_.write_own(path, [&] { return replace_file(path, text); });
+    const bool unsaved = modified(index);
+    const Status saved = save_snippet(index);
+    show_state();
+    if (!saved)
+        set_status("not saved: the reason is above the editor");
+    else
+        set_status((unsaved ? "saved " : "no changes to save in ") + snippets_[index].file().path);
+}
+
+Status Window::save_snippet(int index)
+{
+    if (index == selected_)
+        editor_.flush();  // typing waiting for its pause is part of the text
+    SnippetState &s = snippets_[index];
+    // The file holds the text already: nothing is written (a file that is
+    // not UTF-8 stays byte for byte as it is until the user edits it).
+    if (!s.modified())
+        return {};
+    const std::string path = s.file().path;
+    // The snippet's whole text: the editor's own, handed over by flush().
+    const std::string text = s.source();
+    const Status saved = monitor_.write_own(path, [&] { return write_snippet(path, text); });
     if (!saved) {
-        set_status("cannot save: " + saved.error());
-        return;
+        notes(index).not_saved = saved.error();
+        std::fprintf(stderr, "quillview: %s\n", saved.error().c_str());
+        return saved;
     }
+    notes(index) = FileNotes{};
     queue_.load(index, text);
-    set_status("saved " + path);
+    list_.set_modified(index, false);
+    return {};
 }
 
 GtkNativeDialog *Window::chooser(GtkNativeDialog *&dialog, const char *title,
@@ -143,7 +163,7 @@ void Window::create_snippet(std::string path)
         set_status("cannot create '" + path + "': the name is empty");
         return;
     }
-    if (quillkit::Status watched = monitor_.watch(snippet.folder); !watched) {
+    if (quillkit::Status watched = monitor_.watch(snippet.path); !watched) {
         set_status(watched.error());
         return;
     }
