@@ -133,9 +133,12 @@ void EditorPane::show_messages(const SnippetState &s)
 {
     GtkTextBuffer *text = GTK_TEXT_BUFFER(buffer_);
     GtkTextIter start, end;
-    gtk_text_buffer_get_bounds(text, &start, &end);
-    gtk_text_buffer_remove_tag_by_name(text, "error", &start, &end);
-    gtk_text_buffer_remove_tag_by_name(text, "warning", &start, &end);
+    if (underlined_) {
+        gtk_text_buffer_get_bounds(text, &start, &end);
+        gtk_text_buffer_remove_tag_by_name(text, "error", &start, &end);
+        gtk_text_buffer_remove_tag_by_name(text, "warning", &start, &end);
+        underlined_ = false;
+    }
     // At most the builder's markers (100) are listed and underlined.
     std::string listed;
     for (const Diagnostic &d : s.diagnostics()) {
@@ -151,11 +154,15 @@ void EditorPane::show_messages(const SnippetState &s)
         if (!gtk_text_iter_ends_line(&end))
             gtk_text_iter_forward_to_line_end(&end);
         gtk_text_buffer_apply_tag_by_name(text, d.severity.c_str(), &start, &end);
+        underlined_ = true;
     }
     if (build_failed(s) && s.diagnostics().empty())
         listed = s.build_log();  // capped by the builder (QUILLVIEW_LOG_KIB)
     if (!listed.empty() && listed.back() == '\n')
         listed.pop_back();
+    if (listed == listed_)
+        return;  // the same list: nothing to lay out again
+    listed_ = listed;
     GtkTextBuffer *messages = gtk_text_view_get_buffer(GTK_TEXT_VIEW(messages_));
     // The log is the compiler's bytes: what is not UTF-8 is shown as Latin-1.
     const std::string shown =

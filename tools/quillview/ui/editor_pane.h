@@ -63,6 +63,9 @@ private:
     MessageBar bar_;
     guint timer_ = 0;
     bool loading_ = false;
+    // What show_messages() last did: untouched, the view is not laid out again.
+    std::string listed_;
+    bool underlined_ = false;
 };
 
 }  // namespace quillview
