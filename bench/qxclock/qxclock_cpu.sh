@@ -82,7 +82,9 @@ take_value() {
 }
 
 whole() {  # whole NAME VALUE MIN: VALUE is a whole number of at least MIN
-  [[ $2 =~ ^[0-9]+$ ]] && [ "$2" -ge "$3" ] || die_usage "bad $1 '$2': give a whole number of at least $3"
+  if ! [[ $2 =~ ^[0-9]+$ ]] || [ "$2" -lt "$3" ]; then
+    die_usage "bad $1 '$2': give a whole number of at least $3"
+  fi
 }
 
 while [ $# -gt 0 ]; do
@@ -147,9 +149,9 @@ cpu_ns() {
 
 # runs PID: sets REPLY to how often the process's main thread went on a CPU.
 runs() {
-  local ns wait count
-  read -r ns wait count <"/proc/$1/schedstat"
-  REPLY=$count
+  local fields
+  read -ra fields <"/proc/$1/schedstat"  # on a CPU (ns), waiting (ns), runs
+  REPLY=${fields[2]}
 }
 
 # Whether a window named $2 is on display $1. (Not a pipe into grep -q: with
@@ -181,8 +183,8 @@ start_display() {
   display[$key]=":$(<"$file")"
   # Now and then the first connection after the server's start is refused:
   # try xcompmgr up to three times.
-  local comp="" try
-  for try in 1 2 3; do
+  local comp="" _
+  for _ in 1 2 3; do
     xcompmgr -d "${display[$key]}" >/dev/null 2>"$work/xcompmgr.err" &
     comp=$!
     wait_for has_window "${display[$key]}" xcompmgr && break
