@@ -13,8 +13,9 @@
 // frame redraws where all the hands were and are. Each frame says which
 // rectangles it changed, so that only they need to reach the screen.
 //
-// Between two moves of the minute hand a frame allocates nothing: the
-// surfaces, the rectangles and their union are kept from frame to frame.
+// Between two moves of the minute hand a frame allocates nothing of its own
+// (only cairo does, inside its two fills): the surfaces, the rectangles and
+// their union are kept from frame to frame.
 #ifndef QXCLOCK_FRAME_H
 #define QXCLOCK_FRAME_H
 
