@@ -56,6 +56,8 @@ std::string code_only(const std::string &text)
 bool calls_snippet_time(const std::string &source)
 {
     constexpr std::string_view kName = "snippet_time";
+    if (source.find(kName) == std::string::npos)
+        return false;  // (most texts: no copy made)
     const std::string text = code_only(source);
     for (std::size_t at = text.find(kName); at != std::string::npos;
          at = text.find(kName, at + 1)) {
