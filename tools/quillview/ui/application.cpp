@@ -20,6 +20,7 @@
 #include "shortcuts_window.h"
 #include "snippet_files.h"
 #include "window.h"
+#include "window_operands.h"
 
 namespace quillview {
 
@@ -66,7 +67,7 @@ public:
     int run(int argc, char **argv);
 
 private:
-    void open_window(const Options &opts, const std::vector<SnippetFile> &snippets,
+    void open_window(const Options &opts, const WindowSnippets &snippets,
                      const std::function<void(const std::string &)> &warn);
     void window_closed(Window *window);
     void show_shortcuts();
@@ -119,18 +120,32 @@ int Application::run(int argc, char **argv)
     return status;
 }
 
-void Application::open_window(const Options &opts, const std::vector<SnippetFile> &snippets,
+void Application::open_window(const Options &opts, const WindowSnippets &snippets,
                               const std::function<void(const std::string &)> &warn)
 {
     Window::Hooks hooks;
-    hooks.open = [this, opts](const std::vector<SnippetFile> &found) {
-        open_window(opts, found, [](const std::string &message) {
+    hooks.open = [this, opts](const std::string &folder) {
+        const auto print = [](const std::string &message) {
             std::fprintf(stderr, "quillview: %s\n", message.c_str());
-        });
+        };
+        std::vector<std::string> warnings;
+        const quillkit::Result<WindowSnippets> found = find_window_snippets({folder}, &warnings);
+        for (const std::string &w : warnings)
+            print(w);
+        if (found)
+            open_window(opts, *found, print);
+        else
+            print(found.error());
     };
     hooks.closed = [this](Window *window) { window_closed(window); };
-    windows_.push_back(std::make_unique<Window>(app_, opts, snippets, std::move(hooks), warn));
-    windows_.back()->present();
+    windows_.push_back(
+        std::make_unique<Window>(app_, opts, snippets.files, std::move(hooks), warn));
+    Window &window = *windows_.back();
+    for (const std::string &folder : snippets.folders)
+        window.list_folder(folder);
+    for (const SnippetFile &file : snippets.missing)
+        window.add_new_snippet(file);
+    window.present();
 }
 
 void Application::window_closed(Window *window)
@@ -183,7 +198,8 @@ void Application::on_startup(GApplication *, gpointer data)
     };
     g_action_map_add_action_entries(G_ACTION_MAP(self->app_), actions, G_N_ELEMENTS(actions), self);
     for (const Shortcut &s : kShortcuts)
-        gtk_application_set_accels_for_action(self->app_, s.action, s.accels);
+        if (s.where == Where::kAnywhere)
+            gtk_application_set_accels_for_action(self->app_, s.action, s.accels);
 }
 
 void Application::on_activate(GApplication *, gpointer data)
@@ -216,8 +232,8 @@ int Application::on_command_line(GApplication *, GApplicationCommandLine *line, 
     };
     const Operands operands(opts->operands, g_application_command_line_get_cwd(line));
     std::vector<std::string> warnings;
-    const quillkit::Result<std::vector<SnippetFile>> snippets =
-        find_snippets(operands.resolved, &warnings);
+    const quillkit::Result<WindowSnippets> snippets =
+        find_window_snippets(operands.resolved, &warnings);
     for (const std::string &w : warnings)
         warn(operands.as_given(w));
     if (!snippets)
@@ -264,8 +280,8 @@ int run_application(int argc, char **argv)
     // warnings about the operands come from the window's command line.
     const quillkit::Result<Options> opts = parse_options(argc, argv);
     std::vector<std::string> warnings;
-    const quillkit::Result<std::vector<SnippetFile>> snippets =
-        opts ? find_snippets(opts->operands, &warnings) : quillkit::fail(opts.error());
+    const quillkit::Result<WindowSnippets> snippets =
+        opts ? find_window_snippets(opts->operands, &warnings) : quillkit::fail(opts.error());
     if (!snippets) {
         for (const std::string &w : warnings)
             std::fprintf(stderr, "quillview: %s\n", w.c_str());

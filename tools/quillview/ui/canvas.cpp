@@ -21,7 +21,6 @@ constexpr double kNameFontSize = 12;
 constexpr double kOutlineGrey = 0.55;
 constexpr int kFocusLine = 2;
 constexpr double kFocusRgb[] = {0.21, 0.52, 0.89};
-constexpr int kLabelWidthChars = 34;
 
 // Restores the context's state when it goes.
 class SavedState {
@@ -100,7 +99,7 @@ Canvas::Canvas(const std::vector<SnippetState> &snippets, int fixed_size)
     gtk_widget_set_hexpand(area_, TRUE);
     gtk_widget_set_vexpand(area_, TRUE);
     gtk_label_set_xalign(GTK_LABEL(readout_), 0);
-    gtk_label_set_width_chars(GTK_LABEL(readout_), kLabelWidthChars);
+    gtk_label_set_ellipsize(GTK_LABEL(readout_), PANGO_ELLIPSIZE_END);
     gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(area_), &Canvas::on_draw, this, nullptr);
     g_signal_connect(area_, "resize", G_CALLBACK(&Canvas::on_resize), this);
     add_controllers();

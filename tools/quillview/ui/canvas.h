@@ -38,6 +38,7 @@ public:
 
     void set_selected(int index);
     void set_grid(bool on);
+    bool grid() const { return grid_; }
     void set_checker(bool on);
     void zoom_in();
     void zoom_out();

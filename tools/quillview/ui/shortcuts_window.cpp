@@ -9,6 +9,7 @@ namespace quillview {
 namespace {
 
 constexpr int kMaxHeight = 12;  // rows of a column
+constexpr const char *kMouseIcon = "input-mouse-symbolic";
 
 // The shortcut's accelerators, as GtkShortcutsShortcut takes them.
 std::string accelerators(const Shortcut &s)
@@ -17,6 +18,12 @@ std::string accelerators(const Shortcut &s)
     for (const char *const *a = s.accels; *a != nullptr; a++)
         all += (all.empty() ? "" : " ") + std::string(*a);
     return all;
+}
+
+// The builder's id of a mouse entry, to give it its icon.
+std::string mouse_id(const Shortcut &s)
+{
+    return "mouse-" + std::to_string(&s - kShortcuts);
 }
 
 std::string escaped(const char *format, const char *a, const char *b = nullptr)
@@ -46,10 +53,17 @@ std::string interface_text()
                            "<property name=\"title\">%s</property>",
                            s.group);
         }
-        xml += escaped("<child><object class=\"GtkShortcutsShortcut\">"
-                       "<property name=\"title\">%s</property>"
-                       "<property name=\"accelerator\">%s</property></object></child>",
-                       s.title, accelerators(s).c_str());
+        if (s.where == Where::kMouse)
+            xml += escaped("<child><object class=\"GtkShortcutsShortcut\" id=\"%s\">"
+                           "<property name=\"title\">%s</property>"
+                           "<property name=\"shortcut-type\">gesture</property>"
+                           "</object></child>",
+                           mouse_id(s).c_str(), s.title);
+        else
+            xml += escaped("<child><object class=\"GtkShortcutsShortcut\">"
+                           "<property name=\"title\">%s</property>"
+                           "<property name=\"accelerator\">%s</property></object></child>",
+                           s.title, accelerators(s).c_str());
     }
     if (!group.empty())
         xml += "</object></child>";
@@ -64,6 +78,13 @@ GtkWindow *new_shortcuts_window(GtkWindow *parent)
     GtkWindow *window = GTK_WINDOW(gtk_builder_get_object(builder, "window"));
     gtk_window_set_transient_for(window, parent);
     gtk_window_set_destroy_with_parent(window, TRUE);
+    // (GtkBuilder takes no icon by name.)
+    GIcon *mouse = g_themed_icon_new(kMouseIcon);
+    for (const Shortcut &s : kShortcuts)
+        if (s.where == Where::kMouse)
+            g_object_set(gtk_builder_get_object(builder, mouse_id(s).c_str()), "icon", mouse,
+                         nullptr);
+    g_object_unref(mouse);
     g_object_unref(builder);  // GTK keeps its windows
     return window;
 }

@@ -65,6 +65,12 @@ Window::Window(GtkApplication *app, const Options &opts, const std::vector<Snipp
       queue_(snippets_, runner_), canvas_(snippets_, opts.size),
       list_([this](int index) { on_selected(index); }),
       monitor_([this](const std::string &path) { on_file_changed(path); }),
+      playback_(canvas_.widget(), [this] { queue_.pump(); }),
+      tweak_(
+          editor_.view(), [this](std::string text) { on_tweak(std::move(text)); },
+          [this](bool dragging) { queue_.hold_checks(dragging); }),
+      listing_([this](FolderListing::Change change, const std::string &path,
+                      const std::string &to) { on_listing(change, path, to); }),
       cancellable_(g_cancellable_new())
 {
     if (!builder_)
@@ -85,6 +91,7 @@ Window::Window(GtkApplication *app, const Options &opts, const std::vector<Snipp
     }
     build_widgets(app);
     guard_unsaved(app);
+    set_up_live();
     list_.select(0);
 }
 
@@ -124,6 +131,7 @@ void Window::build_widgets(GtkApplication *app)
         {"export", &Window::on_action, nullptr, nullptr, nullptr, {}},
         {"open", &Window::on_action, nullptr, nullptr, nullptr, {}},
         {"new", &Window::on_action, nullptr, nullptr, nullptr, {}},
+        {"play", &Window::on_action, nullptr, nullptr, nullptr, {}},
         // On and off: activating one flips its state.
         {"grid", nullptr, nullptr, "false", &Window::on_toggle, {}},
         {"checker", nullptr, nullptr, "false", &Window::on_toggle, {}},
@@ -135,6 +143,8 @@ void Window::build_widgets(GtkApplication *app)
     gtk_label_set_ellipsize(GTK_LABEL(status_), PANGO_ELLIPSIZE_END);
     GtkWidget *canvas_box = gtk_box_new(GTK_ORIENTATION_VERTICAL, kSpacing);
     gtk_box_append(GTK_BOX(canvas_box), canvas_.widget());
+    gtk_box_append(GTK_BOX(canvas_box), playback_.widget());
+    gtk_box_append(GTK_BOX(canvas_box), canvas_.readout());
     gtk_box_append(GTK_BOX(canvas_box), status_);
 
     GtkWidget *inner = gtk_paned_new(GTK_ORIENTATION_HORIZONTAL);
@@ -145,7 +155,10 @@ void Window::build_widgets(GtkApplication *app)
     gtk_paned_set_start_child(GTK_PANED(outer), list_.widget());
     gtk_paned_set_end_child(GTK_PANED(outer), inner);
     gtk_paned_set_position(GTK_PANED(outer), kListWidth);
-    gtk_window_set_child(GTK_WINDOW(window_), outer);
+    stack_ = gtk_stack_new();
+    gtk_stack_add_named(GTK_STACK(stack_), outer, "snippets");
+    gtk_stack_add_named(GTK_STACK(stack_), empty_.widget(), "empty");
+    gtk_window_set_child(GTK_WINDOW(window_), stack_);
 }
 
 void Window::present()
@@ -156,6 +169,7 @@ void Window::present()
 void Window::add_snippet(const SnippetFile &file, std::string text)
 {
     snippets_.emplace_back(file, std::move(text));
+    snippets_.back().set_slot(next_slot_++);
     list_.append(file.name);
 }
 
@@ -168,6 +182,7 @@ void Window::on_selected(int index)
     queue_.select(index);
     canvas_.set_selected(index);
     show_editor(index);
+    keep_editor_place(index);
     show_state();
     queue_.pump();
 }
@@ -197,6 +212,7 @@ void Window::show_state()
     show_file_state();  // the title, the list's mark and the bar
     set_status(status_text(s));
     editor_.show_messages(s);
+    show_live_state();
 }
 
 void Window::set_status(const std::string &text)
@@ -240,6 +256,7 @@ void Window::on_action(GSimpleAction *action, GVariant *, gpointer data)
         {"export", [](Window &w) { w.choose_export_folder(); }},
         {"open", [](Window &w) { w.choose_folder_to_open(); }},
         {"new", [](Window &w) { w.choose_new_snippet(); }},
+        {"play", [](Window &w) { w.playback_.toggle(); }},
     };
     auto &self = *static_cast<Window *>(data);
     const char *name = g_action_get_name(G_ACTION(action));
@@ -259,6 +276,7 @@ void Window::on_toggle(GSimpleAction *action, GVariant *state, gpointer data)
         self.canvas_.set_grid(on);
     else
         self.canvas_.set_checker(on);
+    self.show_live_state();
     self.queue_.pump();
 }
 

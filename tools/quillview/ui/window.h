@@ -19,10 +19,14 @@
 #include "build_queue.h"
 #include "canvas.h"
 #include "editor_pane.h"
+#include "empty_state.h"
 #include "file_notes.h"
+#include "folder_listing.h"
 #include "folder_monitor.h"
 #include "job_runner.h"
+#include "number_tweak.h"
 #include "options.h"
+#include "playback.h"
 #include "render_client.h"
 #include "snippet_files.h"
 #include "snippet_list.h"
@@ -34,8 +38,8 @@ namespace quillview {
 class Window {
 public:
     struct Hooks {
-        // Opens `snippets` (of a folder the user chose) in a new window.
-        std::function<void(const std::vector<SnippetFile> &snippets)> open;
+        // Opens the snippets of `folder` (the user chose it) in a new window.
+        std::function<void(const std::string &folder)> open;
         // The window was closed and its work has stopped: it may go.
         std::function<void(Window *window)> closed;
     };
@@ -52,6 +56,11 @@ public:
     Window &operator=(const Window &) = delete;
 
     void present();
+    // window_live.cpp: a snippet named that does not exist yet, shown with
+    // a new snippet's text, unsaved (saving makes the file); and a folder
+    // whose new snippet files join the window, as its empty page says.
+    void add_new_snippet(const SnippetFile &file);
+    void list_folder(const std::string &folder);
 
 private:
     // window.cpp: layout, actions, state
@@ -96,6 +105,22 @@ private:
     void reload(const std::string &path);
     void on_typing_pause(std::string text);
 
+    // window_live.cpp: the animation's time, tweaked numbers, the editor's
+    // place per snippet, snippet files that come and go, the empty page
+    void set_up_live();
+    double wanted_time(int index) const;
+    void show_live_state();
+    void on_tweak(std::string text);
+    void keep_editor_place(int index);
+    std::string new_snippet_folder() const;
+    int index_of(const std::string &path) const;
+    void watch_snippet(const SnippetFile &file);
+    void on_listing(FolderListing::Change change, const std::string &path, const std::string &to);
+    void snippet_came(const std::string &path);
+    void snippet_went(const std::string &path);
+    void rename_snippet(int index, const std::string &to);
+    void remove_snippet(int index);
+
     Hooks hooks_;
     const int fixed_size_;
     Timings timings_;
@@ -109,6 +134,11 @@ private:
     SnippetList list_;
     EditorPane editor_;
     FolderMonitor monitor_;
+    Playback playback_;
+    NumberTweak tweak_;
+    FolderListing listing_;
+    EmptyState empty_;
+    GtkWidget *stack_ = nullptr;  // the snippets' page, or the empty one
     GtkWidget *window_ = nullptr;
     GtkWidget *status_ = nullptr;
     GtkNativeDialog *new_dialog_ = nullptr;
@@ -119,6 +149,11 @@ private:
     bool closing_ = false;
     std::map<std::string, FileNotes> notes_;  // by the file's path
     bool close_confirmed_ = false;            // closing with unsaved text was answered
+    std::vector<std::string> listed_;         // folders whose new snippets join the window
+    std::map<std::string, int> top_lines_;    // the editor's top line, by the file's path
+    std::string shown_path_;                  // the file of the snippet in the editor
+    std::string export_note_;                 // the snippets the export left out
+    int next_slot_ = 0;                       // the builder's folder of the next snippet
 };
 
 }  // namespace quillview

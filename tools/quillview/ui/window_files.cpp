@@ -13,6 +13,7 @@
 #include "output_file.h"
 #include "owned_fd.h"
 #include "self_path.h"
+#include "snippet_template.h"
 #include "window.h"
 #include "write_all.h"
 
@@ -26,12 +27,7 @@ using quillkit::Status;
 
 constexpr const char *kSuffix = ".cairo";
 
-constexpr const char *kNewSnippet =
-    "/* A new snippet: C statements that draw on the cairo context cr in the\n"
-    "   unit square. Every pause in typing draws it again; Ctrl+S saves it. */\n"
-    "cairo_set_source_rgb (cr, 0.2, 0.4, 0.8);\n"
-    "cairo_arc (cr, 0.5, 0.5, 0.35, 0, 2 * M_PI);\n"
-    "cairo_fill (cr);\n";
+constexpr const char *kNewSnippet = kSnippetTemplate;
 
 // Writes `text` over the file at `path` by the kit's output rules: a new
 // file renamed over it with its permissions (complete or unchanged), a
@@ -134,8 +130,8 @@ void Window::choose_new_snippet()
 {
     GtkNativeDialog *dialog = chooser(new_dialog_, "New snippet", GTK_FILE_CHOOSER_ACTION_SAVE,
                                       "_Create", G_CALLBACK(&Window::on_new_response));
-    if (!snippets_.empty()) {
-        GFile *folder = g_file_new_for_path(snippets_[selected_].file().folder.c_str());
+    if (const std::string where = new_snippet_folder(); !where.empty()) {
+        GFile *folder = g_file_new_for_path(where.c_str());
         gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder, nullptr);
         g_object_unref(folder);
     }
@@ -191,14 +187,7 @@ void Window::on_open_response(GtkNativeDialog *dialog, int response, gpointer da
     const std::string folder = chosen_path(dialog);
     if (response != GTK_RESPONSE_ACCEPT || folder.empty())
         return;
-    std::vector<std::string> warnings;
-    const quillkit::Result<std::vector<SnippetFile>> found = find_snippets({folder}, &warnings);
-    for (const std::string &w : warnings)
-        std::fprintf(stderr, "quillview: %s\n", w.c_str());
-    if (!found)
-        self->set_status(found.error());  // "no snippets (*.cairo) in 'DIR'" among others
-    else
-        self->hooks_.open(*found);
+    self->hooks_.open(folder);
 }
 
 void Window::choose_export_folder()
@@ -223,8 +212,20 @@ void Window::start_export(const std::string &folder)
     std::vector<std::string> args = {quillkit::self_path(), "--export=" + folder};
     if (fixed_size_ > 0)
         args.push_back("--size=" + std::to_string(fixed_size_));
-    for (const SnippetState &s : snippets_)
-        args.push_back(s.file().path);
+    // Files gone from disk are left out, and named.
+    export_note_.clear();
+    for (const SnippetState &s : snippets_) {
+        struct stat st {};
+        if (stat(s.file().path.c_str(), &st) == 0)
+            args.push_back(s.file().path);
+        else
+            export_note_ +=
+                (export_note_.empty() ? "; not on disk, left out: " : ", ") + s.file().name;
+    }
+    if (args.size() == (fixed_size_ > 0 ? 3u : 2u)) {
+        set_status("nothing to export" + export_note_);
+        return;
+    }
     std::vector<const char *> argv;
     for (const std::string &a : args)
         argv.push_back(a.c_str());
@@ -236,7 +237,7 @@ void Window::start_export(const std::string &folder)
         g_error_free(error);
         return;
     }
-    set_status("exporting to " + folder);
+    set_status("exporting to " + folder + export_note_);
     g_subprocess_wait_async(process, cancellable_, &Window::on_export_done, this);
     g_object_unref(process);
 }
@@ -253,7 +254,8 @@ void Window::on_export_done(GObject *process, GAsyncResult *result, gpointer dat
     if (error != nullptr)
         g_error_free(error);
     const bool ok = waited && g_subprocess_get_if_exited(p) && g_subprocess_get_exit_status(p) == 0;
-    static_cast<Window *>(data)->set_status(ok ? "exported" : "export failed (see standard error)");
+    auto *self = static_cast<Window *>(data);
+    self->set_status((ok ? "exported" : "export failed (see standard error)") + self->export_note_);
 }
 
 }  // namespace quillview
