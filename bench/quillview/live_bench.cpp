@@ -18,11 +18,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,13 +32,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_process.h"
 #include "rounds.h"
-
-extern char **environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+using quillkit_bench::Child;
+using quillkit_bench::cpu_ns;
+using quillkit_bench::render_process;
+using quillkit_bench::wall_ms;
 
 constexpr int kPictureSize = 512;
 constexpr double kMinPictureRate = 50;  // a second
@@ -58,90 +58,8 @@ constexpr const char *kTweakSnippet = "double level =\n"
                                       "cairo_set_source_rgb (cr, level, level, level);\n"
                                       "cairo_paint (cr);\n";
 
-double wall_ms()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) * 1e-6;
-}
-
-// A child process with a time limit of its life: killed and reaped when it goes.
-class Child {
-public:
-    Child(const std::vector<std::string> &argv, const std::vector<std::string> &env,
-          const std::string &cwd, const std::string &err_path, int keep_fd = -1)
-    {
-        std::vector<std::string> envs(env);
-        for (char **e = environ; *e != nullptr; ++e)
-            envs.push_back(*e);  // ours after: the first of a name wins
-        std::vector<char *> args, envp;
-        for (const std::string &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        for (const std::string &e : envs)
-            envp.push_back(const_cast<char *>(e.c_str()));
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (keep_fd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, keep_fd, keep_fd);
-        if (!cwd.empty())
-            posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-        if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Child()
-    {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGTERM);
-        const double deadline = wall_ms() + 5000;
-        while (waitpid(pid_, nullptr, WNOHANG) == 0) {
-            if (wall_ms() > deadline) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-                break;
-            }
-            usleep(10000);
-        }
-    }
-    Child(const Child &) = delete;
-    Child &operator=(const Child &) = delete;
-    pid_t pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-};
-
 int ignore_x_errors(Display *, XErrorEvent *)
 {
-    return 0;
-}
-
-// Nanoseconds process `pid` has run on a CPU (0 when it is gone).
-double cpu_ns(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
-    double ns = 0;
-    in >> ns;
-    return ns;
-}
-
-// The render process quillview `parent` started (its command line names it).
-pid_t render_process(pid_t parent)
-{
-    const std::string wanted = "--render-server=" + std::to_string(parent);
-    for (const auto &entry : fs::directory_iterator("/proc")) {
-        std::ifstream in(entry.path() / "cmdline");
-        std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (cmdline.find(wanted) != std::string::npos)
-            return static_cast<pid_t>(std::atol(entry.path().filename().c_str()));
-    }
     return 0;
 }
 
