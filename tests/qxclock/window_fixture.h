@@ -252,11 +252,14 @@ protected:
     }
 
     // The hour and minute hands both start at the pivot: a drawn frame has
-    // opaque black in the middle.
+    // opaque black in the middle, and the quarter tick at 9 o'clock, which no
+    // hand reaches, in its blue. (Before the first frame the window may read
+    // as black all over.)
     std::unique_ptr<WindowImage> wait_for_clock()
     {
         return wait_for_image([](const WindowImage &im) {
-            return near(im.at(im.width() / 2, im.height() / 2), kBlack);
+            return near(im.at(im.width() / 2, im.height() / 2), kBlack) &&
+                   near(im.at(tick_centre(45, im.width(), im.height())), kAccentBlue);
         });
     }
 
