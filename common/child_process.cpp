@@ -71,12 +71,12 @@ void kill_process_group(pid_t pid, int signal)
         ::kill(-pid, signal);
 }
 
-Result<ChildProcess> ChildProcess::start(const ChildSpec &spec)
+Result<ChildProcess> ChildProcess::start(const ChildSpec &plan)
 {
-    if (spec.argv.empty())
+    if (plan.argv.empty())
         return fail("no program to run");
     OwnedFd read_end, write_end;
-    if (spec.capture_output) {
+    if (plan.capture_output) {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0)
             return fail(std::string("cannot make a pipe: ") + std::strerror(errno));
@@ -85,38 +85,38 @@ Result<ChildProcess> ChildProcess::start(const ChildSpec &spec)
     }
     FileActions actions;
     posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
-    if (spec.capture_output) {
+    if (plan.capture_output) {
         posix_spawn_file_actions_adddup2(actions.get(), write_end.get(), 1);
         posix_spawn_file_actions_adddup2(actions.get(), write_end.get(), 2);
     } else {
         posix_spawn_file_actions_adddup2(actions.get(), 2, 1);
     }
-    for (const auto &[from, to] : spec.descriptors)
+    for (const auto &[from, to] : plan.descriptors)
         posix_spawn_file_actions_adddup2(actions.get(), from, to);
-    if (!spec.cwd.empty())
-        posix_spawn_file_actions_addchdir_np(actions.get(), spec.cwd.c_str());
+    if (!plan.cwd.empty())
+        posix_spawn_file_actions_addchdir_np(actions.get(), plan.cwd.c_str());
     SpawnAttributes attributes;
     std::vector<char *> args;
-    for (const std::string &a : spec.argv)
+    for (const std::string &a : plan.argv)
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    const int err = spec.program.empty() ? posix_spawnp(&pid, args[0], actions.get(),
+    const int err = plan.program.empty() ? posix_spawnp(&pid, args[0], actions.get(),
                                                         attributes.get(), args.data(), environ)
-                                         : posix_spawn(&pid, spec.program.c_str(), actions.get(),
+                                         : posix_spawn(&pid, plan.program.c_str(), actions.get(),
                                                        attributes.get(), args.data(), environ);
     if (err != 0) {
-        const std::string &name = spec.program.empty() ? spec.argv[0] : spec.program;
+        const std::string &name = plan.program.empty() ? plan.argv[0] : plan.program;
         return fail("cannot run '" + name + "': " + std::strerror(err));
     }
     ChildProcess child(pid, std::move(read_end));
     // posix_spawn returns once the child has called exec, so the limits
     // are set while the new program is still being loaded: before a
     // compiler driver can start its passes, which inherit them.
-    for (const auto &[resource, value] : spec.limits) {
+    for (const auto &[resource, value] : plan.limits) {
         const rlimit limit{value, value};
         if (prlimit(pid, static_cast<__rlimit_resource>(resource), &limit, nullptr) != 0)
-            return fail("cannot limit '" + spec.argv[0] + "': " + std::strerror(errno));
+            return fail("cannot limit '" + plan.argv[0] + "': " + std::strerror(errno));
     }
     return child;
 }
@@ -180,9 +180,9 @@ bool ChildProcess::ended()
     return true;
 }
 
-Result<ChildOutcome> run_child(const ChildSpec &spec, int timeout_ms, std::atomic<pid_t> *running)
+Result<ChildOutcome> run_child(const ChildSpec &plan, int timeout_ms, std::atomic<pid_t> *running)
 {
-    Result<ChildProcess> started = ChildProcess::start(spec);
+    Result<ChildProcess> started = ChildProcess::start(plan);
     if (!started)
         return fail(started.error());
     ChildProcess &child = started.value();
@@ -214,7 +214,7 @@ Result<ChildOutcome> run_child(const ChildSpec &spec, int timeout_ms, std::atomi
         running->store(0);
     outcome.status = child.wait();
     if (outcome.timed_out)
-        outcome.output += "'" + spec.argv[0] + "' took more than " +
+        outcome.output += "'" + plan.argv[0] + "' took more than " +
                           std::to_string(timeout_ms / 1000) + " s and was stopped\n";
     return outcome;
 }

@@ -35,7 +35,7 @@ struct ChildSpec {
 // from /dev/null. Killed with its group and reaped when it goes unwaited.
 class ChildProcess {
 public:
-    static Result<ChildProcess> start(const ChildSpec &spec);
+    static Result<ChildProcess> start(const ChildSpec &plan);
 
     ChildProcess(ChildProcess &&other) noexcept;
     ChildProcess &operator=(ChildProcess &&other) noexcept;
@@ -71,7 +71,7 @@ struct ChildOutcome {
 // deadline. While it runs its process id is in `running` (when given), so
 // that another thread can stop it with kill_process_group. Fails only when
 // the child could not be started.
-Result<ChildOutcome> run_child(const ChildSpec &spec, int timeout_ms,
+Result<ChildOutcome> run_child(const ChildSpec &plan, int timeout_ms,
                                std::atomic<pid_t> *running = nullptr);
 
 // Kills the process group led by `pid` (a no-op for 0).

@@ -9,23 +9,23 @@ namespace quillkit {
 namespace {
 
 // The option `typed` names: an exact name, else the one name it begins.
-Result<const OptionSpec *> find_long(const std::string &typed, const OptionSpec *specs,
+Result<const OptionSpec *> find_long(const std::string &typed, const OptionSpec *known,
                                      std::size_t count)
 {
     std::vector<const OptionSpec *> prefixed;
     for (std::size_t i = 0; i < count; i++) {
-        if (typed == specs[i].name)
-            return &specs[i];
-        if (!typed.empty() && std::strncmp(specs[i].name, typed.c_str(), typed.size()) == 0)
-            prefixed.push_back(&specs[i]);
+        if (typed == known[i].name)
+            return &known[i];
+        if (!typed.empty() && std::strncmp(known[i].name, typed.c_str(), typed.size()) == 0)
+            prefixed.push_back(&known[i]);
     }
     if (prefixed.size() == 1)
         return prefixed.front();
     if (prefixed.empty())
         return fail("unknown option '--" + typed + "'");
     std::vector<std::string> names;
-    for (const OptionSpec *spec : prefixed)
-        names.emplace_back(spec->name);
+    for (const OptionSpec *plan : prefixed)
+        names.emplace_back(plan->name);
     std::sort(names.begin(), names.end());
     std::string list;
     for (const std::string &n : names)
@@ -35,7 +35,7 @@ Result<const OptionSpec *> find_long(const std::string &typed, const OptionSpec 
 
 }  // namespace
 
-Result<CommandLine> read_command_line(int argc, const char *const *argv, const OptionSpec *specs,
+Result<CommandLine> read_command_line(int argc, const char *const *argv, const OptionSpec *known,
                                       std::size_t count)
 {
     CommandLine line;
@@ -51,38 +51,38 @@ Result<CommandLine> read_command_line(int argc, const char *const *argv, const O
             continue;
         }
         GivenOption given;
-        const OptionSpec *spec = nullptr;
+        const OptionSpec *plan = nullptr;
         bool has_inline_value = false;
         std::string typed = arg;  // the option as typed, less any "=VALUE"
         if (arg[1] == '-') {
             const std::size_t eq = arg.find('=');
             typed = arg.substr(0, eq);
-            Result<const OptionSpec *> found = find_long(typed.substr(2), specs, count);
+            Result<const OptionSpec *> found = find_long(typed.substr(2), known, count);
             if (!found)
                 return fail(found.error());
-            spec = found.value();
-            given.spelling = std::string("--") + spec->name;
+            plan = found.value();
+            given.spelling = std::string("--") + plan->name;
             if (eq != std::string::npos) {
-                if (!spec->takes_value)
+                if (!plan->takes_value)
                     return fail("option '" + typed + "' takes no value");
                 given.value = arg.substr(eq + 1);
                 has_inline_value = true;
             }
         } else {
-            for (std::size_t k = 0; k < count && spec == nullptr; k++)
-                if (specs[k].letter != '\0' && arg.size() == 2 && specs[k].letter == arg[1])
-                    spec = &specs[k];
-            if (spec == nullptr)
+            for (std::size_t k = 0; k < count && plan == nullptr; k++)
+                if (known[k].letter != '\0' && arg.size() == 2 && known[k].letter == arg[1])
+                    plan = &known[k];
+            if (plan == nullptr)
                 return fail("unknown option '" + arg + "'");
             given.spelling = arg;
         }
-        if (spec->takes_value && !has_inline_value) {
+        if (plan->takes_value && !has_inline_value) {
             if (i + 1 >= argc)
                 return fail("option '" + typed + "' needs " +
-                            (spec->value_name ? spec->value_name : "a value"));
+                            (plan->value_name ? plan->value_name : "a value"));
             given.value = argv[++i];
         }
-        given.id = spec->id;
+        given.id = plan->id;
         line.options.push_back(std::move(given));
     }
     return line;

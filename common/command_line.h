@@ -37,18 +37,18 @@ struct CommandLine {
     std::vector<std::string> operands;
 };
 
-// Reads argv[1..argc) against `specs`. Fails with one line naming the
+// Reads argv[1..argc) against `known`. Fails with one line naming the
 // argument as typed, less any "=VALUE" (an abbreviation stays one): "unknown
 // option '--x'", "option '--x' needs a value", "option '--x' takes no
 // value", or "option '--x' is ambiguous; possibilities: '--xa' '--xb'".
-Result<CommandLine> read_command_line(int argc, const char *const *argv, const OptionSpec *specs,
+Result<CommandLine> read_command_line(int argc, const char *const *argv, const OptionSpec *known,
                                       std::size_t count);
 
 template <std::size_t N>
 Result<CommandLine> read_command_line(int argc, const char *const *argv,
-                                      const OptionSpec (&specs)[N])
+                                      const OptionSpec (&known)[N])
 {
-    return read_command_line(argc, argv, specs, N);
+    return read_command_line(argc, argv, known, N);
 }
 
 }  // namespace quillkit

@@ -205,22 +205,22 @@ void Builder::stop()
 
 Result<quillkit::ChildOutcome> Builder::run(std::vector<std::string> argv, const std::string &cwd)
 {
-    quillkit::ChildSpec spec;
-    spec.argv = std::move(argv);
-    spec.cwd = cwd;
-    spec.limits = {{RLIMIT_CPU, static_cast<rlim_t>(limits_.build_seconds)},
+    quillkit::ChildSpec plan;
+    plan.argv = std::move(argv);
+    plan.cwd = cwd;
+    plan.limits = {{RLIMIT_CPU, static_cast<rlim_t>(limits_.build_seconds)},
                    {RLIMIT_AS, static_cast<rlim_t>(limits_.compiler_memory)}};
     starting_.store(true);
     if (stopped_.load()) {
         starting_.store(false);
-        return fail("'" + spec.argv[0] + "' was not started: quillview is stopping");
+        return fail("'" + plan.argv[0] + "' was not started: quillview is stopping");
     }
     Result<quillkit::ChildOutcome> outcome =
-        quillkit::run_child(spec, limits_.build_seconds * 1000, &running_);
+        quillkit::run_child(plan, limits_.build_seconds * 1000, &running_);
     starting_.store(false);
     if (outcome && (outcome->status == -SIGXCPU || outcome->status == -SIGKILL) &&
         !outcome->timed_out)
-        outcome->output += "'" + spec.argv[0] + "' was stopped: it used more than " +
+        outcome->output += "'" + plan.argv[0] + "' was stopped: it used more than " +
                            std::to_string(limits_.build_seconds) +
                            " s of CPU, or was interrupted\n";
     return outcome;

@@ -53,25 +53,25 @@ Status RenderClient::start()
     // Never number 3 itself: dup2 onto the same number would keep close-on-exec.
     const quillkit::OwnedFd theirs(fcntl(pair[1], F_DUPFD_CLOEXEC, 10));
     ::close(pair[1]);
-    quillkit::ChildSpec spec;
-    spec.program = quillkit::self_path();
+    quillkit::ChildSpec plan;
+    plan.program = quillkit::self_path();
     // It ends itself should this process have gone before it could tell.
-    spec.argv = {"quillview", "--render-server=" + std::to_string(getpid())};
+    plan.argv = {"quillview", "--render-server=" + std::to_string(getpid())};
     // Whatever a snippet prints goes to standard error, away from the replies.
-    spec.capture_output = false;
-    spec.descriptors = {{theirs.get(), kRenderServerFd}};
+    plan.capture_output = false;
+    plan.descriptors = {{theirs.get(), kRenderServerFd}};
     if (!shared_) {
         if (Result<SharedPixels> made = SharedPixels::create())
             shared_.emplace(std::move(made.value()));
     }
     if (shared_)
-        spec.descriptors.emplace_back(shared_->fd(), kSharedPixelsFd);
+        plan.descriptors.emplace_back(shared_->fd(), kSharedPixelsFd);
     starting_.store(true);
     if (closed_.load()) {
         starting_.store(false);
         return fail("the render process was stopped");
     }
-    Result<quillkit::ChildProcess> child = spawner_.start(spec);
+    Result<quillkit::ChildProcess> child = spawner_.start(plan);
     if (child)
         pid_.store(child->pid());
     starting_.store(false);

@@ -15,12 +15,12 @@ SpawnThread::~SpawnThread()
     thread_.join();
 }
 
-quillkit::Result<quillkit::ChildProcess> SpawnThread::start(const quillkit::ChildSpec &spec)
+quillkit::Result<quillkit::ChildProcess> SpawnThread::start(const quillkit::ChildSpec &plan)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     // One request at a time: wait for the slot, then for the answer.
     wake_.wait(lock, [this] { return request_ == nullptr && !answer_; });
-    request_ = &spec;
+    request_ = &plan;
     wake_.notify_all();
     wake_.wait(lock, [this] { return answer_.has_value(); });
     quillkit::Result<quillkit::ChildProcess> child = std::move(*answer_);

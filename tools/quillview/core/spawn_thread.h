@@ -26,7 +26,7 @@ public:
     SpawnThread &operator=(const SpawnThread &) = delete;
 
     // Starts a child on this object's thread and waits for it to be started.
-    quillkit::Result<quillkit::ChildProcess> start(const quillkit::ChildSpec &spec);
+    quillkit::Result<quillkit::ChildProcess> start(const quillkit::ChildSpec &plan);
 
 private:
     void run();
